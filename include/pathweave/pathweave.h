@@ -1,0 +1,5 @@
+#pragma once
+
+/// Everything a host uses of libPathweave.
+
+#include <pathweave/cue.h>

@@ -1,0 +1,119 @@
+#include "csqlite/Csqlite.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace {
+
+std::string openFailure(const std::string& filename, const std::string& why) {
+    return "cannot open database '" + filename + "': " + why;
+}
+
+} // namespace
+
+Csqlite::Csqlite(const std::string& path) : filename(path) {
+    // SQLite opens a directory or a missing file lazily; say what is wrong before it does.
+    struct stat status {};
+    if (stat(filename.c_str(), &status) != 0) {
+        errorMessage = openFailure(filename, "no such file");
+        return;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        errorMessage = openFailure(filename, "is a directory");
+        return;
+    }
+    if (sqlite3_open_v2(filename.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        errorMessage = openFailure(filename, connection ? sqlite3_errmsg(connection) : "out of memory");
+        sqlite3_close(connection);
+        connection = nullptr;
+        return;
+    }
+    // Reading the schema reads the file header, which tells a database from any other file.
+    if (sqlite3_exec(connection, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) !=
+        SQLITE_OK) {
+        errorMessage = openFailure(filename, sqlite3_errmsg(connection));
+        sqlite3_close(connection);
+        connection = nullptr;
+        return;
+    }
+    valid = true;
+}
+
+Csqlite::~Csqlite() { sqlite3_close(connection); }
+
+std::string Csqlite::GetDatabaseFilename() const { return filename; }
+
+sqlite3* Csqlite::handle() const { return connection; }
+
+Csqlite::CsqliteQuerySelect::CsqliteQuerySelect(const std::string& sql, const Csqlite& db) {
+    if (!db.connection) {
+        errorMessage = "database is not open";
+        return;
+    }
+    const int rc =
+        sqlite3_prepare_v2(db.connection, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
+    if (rc != SQLITE_OK) {
+        errorMessage = sqlite3_errmsg(db.connection);
+        return;
+    }
+    if (!statement) {
+        errorMessage = "no statement in the text";
+        return;
+    }
+    valid = true;
+}
+
+Csqlite::CsqliteQuerySelect::~CsqliteQuerySelect() { sqlite3_finalize(statement); }
+
+bool Csqlite::CsqliteQuerySelect::Step() {
+    rowCurrent = false;
+    // Stepping a finished statement would start it again from the first row.
+    if (!statement || finished) {
+        return false;
+    }
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) {
+        rowCurrent = true;
+        return true;
+    }
+    finished = true;
+    if (rc != SQLITE_DONE) {
+        errorMessage = sqlite3_errmsg(sqlite3_db_handle(statement));
+    }
+    return false;
+}
+
+int Csqlite::CsqliteQuerySelect::GetColumnIndex(const std::string& name) {
+    if (!statement) {
+        return -1;
+    }
+    const int count = sqlite3_column_count(statement);
+    for (int pos = 0; pos < count; ++pos) {
+        const char* columnName = sqlite3_column_name(statement, pos);
+        if (columnName && name == columnName) {
+            return pos;
+        }
+    }
+    return -1;
+}
+
+bool Csqlite::CsqliteQuerySelect::hasValue(int pos) const {
+    return rowCurrent && pos >= 0 && pos < sqlite3_column_count(statement) &&
+           sqlite3_column_type(statement, pos) != SQLITE_NULL;
+}
+
+std::string Csqlite::CsqliteQuerySelect::GetColumnAsString(int pos, const std::string& def) {
+    if (!hasValue(pos)) {
+        return def;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, pos));
+    const int bytes = sqlite3_column_bytes(statement, pos);
+    if (!text) {
+        return def;
+    }
+    return std::string(text, static_cast<std::string::size_type>(bytes));
+}
+
+double Csqlite::CsqliteQuerySelect::GetColumnAsDouble(int pos, double def) {
+    return hasValue(pos) ? sqlite3_column_double(statement, pos) : def;
+}

@@ -1,0 +1,26 @@
+#include "strutil/strutil.h"
+
+std::string toupper(const std::string& text) {
+    std::string upper(text);
+    for (char& ch : upper) {
+        if (ch >= 'a' && ch <= 'z') {
+            ch = static_cast<char>(ch - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
+std::vector<std::string> CSVsplit(const std::string& text, const std::string& separator) {
+    std::vector<std::string> pieces;
+    if (separator.empty()) {
+        pieces.push_back(text);
+        return pieces;
+    }
+    std::string::size_type start = 0;
+    for (auto end = text.find(separator); end != std::string::npos; end = text.find(separator, start)) {
+        pieces.push_back(text.substr(start, end - start));
+        start = end + separator.size();
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
