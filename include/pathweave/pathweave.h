@@ -3,3 +3,4 @@
 /// Everything a host uses of libPathweave.
 
 #include <pathweave/cue.h>
+#include <pathweave/graph_sorter.h>
