@@ -4,3 +4,4 @@
 
 #include <pathweave/cue.h>
 #include <pathweave/graph_sorter.h>
+#include <pathweave/journey.h>
