@@ -1,4 +1,4 @@
-// A minimal host: opens a network database and loads its cue catalogue.
+// A minimal host: opens a network database and loads it the way a device does at start.
 
 #include <csqlite/Csqlite.h>
 #include <pathweave/pathweave.h>
@@ -6,8 +6,8 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: pathweave-host NETWORK.db\n";
+    if (argc < 2 || argc > 3) {
+        std::cerr << "usage: pathweave-host NETWORK.db [NON-JOURNEY-POINTS-ID]\n";
         return 2;
     }
     Csqlite database(argv[1]);
@@ -16,16 +16,21 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The catalogue must outlive the journeys: they point at its cues.
     pw::CCueCollection catalogue;
-    Csqlite::CsqliteQuerySelect rows("select cue_id, cue_type, cue_arguments from cues;", database);
-    if (!rows.valid) {
-        std::cerr << "pathweave-host: cannot read the cues: " << rows.errorMessage << '\n';
-        return 1;
+    pw::CJourneyCollection network;
+    pw::CPersist reader(&database);
+    reader.ReadCCueCollection(&catalogue);
+    reader.ReadCJourneyCollection(&network, catalogue, argc == 3 ? argv[2] : "", "");
+
+    std::size_t linkNodes = 0;
+    for (pw::CJourney& journey : network.journeys) {
+        if (journey.linkNodes.empty()) {
+            reader.ReadCJourney(&journey, catalogue);
+        }
+        linkNodes += journey.linkNodes.size();
     }
-    while (rows.Step()) {
-        catalogue.insert(rows.GetColumnAsString(0, ""), rows.GetColumnAsString(1, ""),
-                         rows.GetColumnAsString(2, ""));
-    }
-    std::cout << "cues: " << catalogue.cues.size() << '\n';
+    std::cout << "cues: " << catalogue.cues.size() << " journeys: " << network.journeys.size()
+              << " link nodes: " << linkNodes << '\n';
     return 0;
 }

@@ -24,10 +24,10 @@ run(${CMAKE_COMMAND} --build ${STAGING_DIR}/host-build)
 
 set(network ${STAGING_DIR}/network.db)
 file(REMOVE ${network})
-run(${SQLITE3_SHELL} ${network} ".read ${HOST_SOURCE_DIR}/cues.sql")
+run(${SQLITE3_SHELL} ${network} ".read ${SAMPLE_NETWORK}")
 
 if(EMULATOR)
-    run(${EMULATOR} ${STAGING_DIR}/host-build/pathweave-host ${network})
+    run(${EMULATOR} ${STAGING_DIR}/host-build/pathweave-host ${network} NJP)
 else()
-    run(${STAGING_DIR}/host-build/pathweave-host ${network})
+    run(${STAGING_DIR}/host-build/pathweave-host ${network} NJP)
 endif()
