@@ -1,0 +1,69 @@
+#include "run_tool.h"
+
+#include "support/temp_database.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace pwtest {
+
+namespace {
+
+// The command that starts the program: the emulator and its arguments first, on a cross build.
+std::vector<std::string> toolCommand() {
+    std::vector<std::string> command;
+    std::string list = PATHWEAVE_TOOL_COMMAND;
+    for (std::string::size_type start = 0; start <= list.size();) {
+        const auto end = std::min(list.find('|', start), list.size());
+        if (end > start) {
+            command.push_back(list.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return command;
+}
+
+} // namespace
+
+ToolRun runTool(const std::vector<std::string>& arguments) {
+    const TempDatabase scratch("");
+    const std::string outPath = scratch.folder() + "/out";
+    const std::string errPath = scratch.folder() + "/err";
+
+    std::vector<std::string> command = toolCommand();
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : command) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+
+    ToolRun run;
+    const pid_t child = fork();
+    if (child == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) {
+            _exit(126);
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) {
+        ADD_FAILURE() << "cannot run " << command[0];
+        return run;
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = readFile(outPath);
+    run.err = readFile(errPath);
+    return run;
+}
+
+} // namespace pwtest

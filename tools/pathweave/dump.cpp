@@ -1,0 +1,171 @@
+// `pathweave dump`: the loaded model, as text or as JSON.
+
+#include "json.h"
+#include "tool.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+namespace pwtool {
+
+namespace {
+
+struct DumpOptions {
+    std::string database;
+    std::string journey;
+    std::string nonJourneyPoints;
+    Format format = Format::Text;
+};
+
+const char* orderName(pw::CJourney::JourneyOrder order) {
+    switch (order) {
+    case pw::CJourney::Circular:
+        return "Circular";
+    case pw::CJourney::Random:
+        return "Random";
+    default:
+        return "Standard";
+    }
+}
+
+JsonValue cueName(const pw::CCue* cue) { return cue != nullptr ? JsonValue(cue->name) : JsonValue(nullptr); }
+
+JsonValue cueNames(const pw::CCueSubset& subset) {
+    JsonValue names = JsonValue::array();
+    for (const auto& element : subset.cues) {
+        names.push_back(element.first);
+    }
+    return names;
+}
+
+JsonValue linkNodeJson(const pw::CLinkNode& node) {
+    return JsonValue{{"id", node.id},
+                     {"latitude", jsonNumber(node.point.latitude)},
+                     {"longitude", jsonNumber(node.point.longitude)},
+                     {"distance", jsonNumber(node.distance)},
+                     {"cues", cueNames(node.cues)},
+                     {"transitionCue", cueName(node.transitionCue)},
+                     {"bounds",
+                      {{"valid", node.bounds.valid},
+                       {"latMin", jsonNumber(node.bounds.latMin)},
+                       {"longMin", jsonNumber(node.bounds.longMin)},
+                       {"latMax", jsonNumber(node.bounds.latMax)},
+                       {"longMax", jsonNumber(node.bounds.longMax)}}}};
+}
+
+JsonValue journeyJson(const pw::CJourney& journey) {
+    JsonValue linkNodes = JsonValue::array();
+    for (const pw::CLinkNode& node : journey.linkNodes) {
+        linkNodes.push_back(linkNodeJson(node));
+    }
+    return JsonValue{{"id", journey.id},
+                     {"cues", cueNames(journey.cues)},
+                     {"entryCue", cueName(journey.entryCue)},
+                     {"exitCue", cueName(journey.exitCue)},
+                     {"linkTransitionCue", cueName(journey.linkTransitionCue)},
+                     {"order", orderName(journey.order)},
+                     {"linkDistances", journey.linkDistances},
+                     {"linkNodes", std::move(linkNodes)}};
+}
+
+void writeJsonDump(const Csqlite& database, Network& network) {
+    JsonValue cues = JsonValue::array();
+    for (const auto& entry : network.cues.cues) {
+        cues.push_back(JsonValue{
+            {"name", entry.second.name}, {"type", entry.second.type}, {"arguments", entry.second.arguments}});
+    }
+    const auto points = network.journeys.GetNonJourneyPoints();
+    JsonValue journeys = JsonValue::array();
+    for (auto journey = firstOrdinaryJourney(network.journeys); journey != network.journeys.journeys.end();
+         ++journey) {
+        journeys.push_back(journeyJson(*journey));
+    }
+    writeJson(std::cout,
+              JsonValue{{"database", database.GetDatabaseFilename()},
+                        {"cues", std::move(cues)},
+                        {"nonJourneyPoints", points != network.journeys.journeys.end() ? journeyJson(*points)
+                                                                                       : JsonValue(nullptr)},
+                        {"journeys", std::move(journeys)}});
+}
+
+std::string cueText(const pw::CCue* cue) { return cue != nullptr ? cue->name : "-"; }
+
+std::string cueList(const pw::CCueSubset& subset) {
+    std::string names;
+    for (const auto& element : subset.cues) {
+        names += names.empty() ? "" : ",";
+        names += element.first;
+    }
+    return names.empty() ? "-" : names;
+}
+
+void writeTextJourney(const pw::CJourney& journey, const char* kind) {
+    std::cout << kind << ' ' << journey.id << ": order " << orderName(journey.order) << ", link distances "
+              << (journey.linkDistances ? "yes" : "no") << ", cues " << cueList(journey.cues) << ", entry "
+              << cueText(journey.entryCue) << ", exit " << cueText(journey.exitCue) << ", link transition "
+              << cueText(journey.linkTransitionCue) << '\n';
+    for (const pw::CLinkNode& node : journey.linkNodes) {
+        std::cout << "  " << node.id << "  at " << formatNumber(node.point.latitude) << ','
+                  << formatNumber(node.point.longitude) << "  distance " << formatNumber(node.distance)
+                  << "  cues " << cueList(node.cues) << "  transition " << cueText(node.transitionCue)
+                  << "  box ";
+        if (node.bounds.valid) {
+            std::cout << formatNumber(node.bounds.latMin) << ',' << formatNumber(node.bounds.longMin)
+                      << " .. " << formatNumber(node.bounds.latMax) << ','
+                      << formatNumber(node.bounds.longMax) << '\n';
+        } else {
+            std::cout << "none\n";
+        }
+    }
+}
+
+void writeTextDump(const Csqlite& database, Network& network) {
+    std::cout << "database " << database.GetDatabaseFilename() << '\n';
+    std::cout << "cues: " << network.cues.cues.size() << '\n';
+    for (const auto& entry : network.cues.cues) {
+        const pw::CCue& cue = entry.second;
+        std::cout << "  " << cue.name << "  type " << cue.type << "  arguments ";
+        const char* separator = "";
+        for (const std::string& argument : cue.arguments) {
+            std::cout << separator << argument;
+            separator = ",";
+        }
+        std::cout << '\n';
+    }
+    const auto points = network.journeys.GetNonJourneyPoints();
+    if (points != network.journeys.journeys.end()) {
+        writeTextJourney(*points, "non-journey points");
+    }
+    for (auto journey = firstOrdinaryJourney(network.journeys); journey != network.journeys.journeys.end();
+         ++journey) {
+        writeTextJourney(*journey, "journey");
+    }
+}
+
+int runDump(const DumpOptions& options) {
+    const std::unique_ptr<Csqlite> database = openNetworkDatabase(options.database);
+    Network network;
+    loadNetwork(*database, options.nonJourneyPoints, options.journey, network);
+    if (options.format == Format::Json) {
+        writeJsonDump(*database, network);
+    } else {
+        writeTextDump(*database, network);
+    }
+    return Success;
+}
+
+} // namespace
+
+void addDumpCommand(CLI::App& app, Command& command) {
+    CLI::App* dump = app.add_subcommand("dump", "Write the network as the library loads it");
+    auto options = std::make_shared<DumpOptions>();
+    dump->add_option("database", options->database, "The network database")->required();
+    dump->add_option("--journey", options->journey, "List only this journey");
+    dump->add_option("--non-journey-points", options->nonJourneyPoints,
+                     "Read the non-journey points stored under this journey id");
+    addFormatOption(*dump, options->format);
+    dump->callback([options, &command] { command = [options] { return runDump(*options); }; });
+}
+
+} // namespace pwtool
