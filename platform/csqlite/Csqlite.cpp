@@ -1,5 +1,8 @@
 #include "csqlite/Csqlite.h"
 
+#include "statement_cache.h"
+#include "statement_shape.h"
+
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -36,18 +39,62 @@ Csqlite::Csqlite(const std::string& path) : filename(path) {
         connection = nullptr;
         return;
     }
+    statements = std::make_unique<csqlite::StatementCache>();
     valid = true;
 }
 
-Csqlite::~Csqlite() { sqlite3_close(connection); }
+Csqlite::~Csqlite() {
+    // Cached statements must be finalized before the connection can close.
+    statements.reset();
+    sqlite3_close(connection);
+}
 
 std::string Csqlite::GetDatabaseFilename() const { return filename; }
 
 sqlite3* Csqlite::handle() const { return connection; }
 
+Csqlite::ReadTransaction::ReadTransaction(Csqlite& db) {
+    if (db.connection != nullptr && sqlite3_get_autocommit(db.connection) != 0 &&
+        sqlite3_exec(db.connection, "BEGIN;", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        connection = db.connection;
+    }
+}
+
+Csqlite::ReadTransaction::~ReadTransaction() {
+    if (connection != nullptr) {
+        sqlite3_exec(connection, "COMMIT;", nullptr, nullptr, nullptr);
+    }
+}
+
+bool Csqlite::CsqliteQuerySelect::borrowFromCache(const std::string& sql, const Csqlite& db) {
+    const std::optional<csqlite::StatementShape> shape = csqlite::shapeOf(sql);
+    if (!shape) {
+        return false;
+    }
+    borrowed = db.statements->borrow(db.connection, shape->text);
+    if (borrowed == nullptr) {
+        return false;
+    }
+    int parameter = 0;
+    for (const std::string& literal : shape->literals) {
+        if (sqlite3_bind_text(borrowed->statement, ++parameter, literal.data(),
+                              static_cast<int>(literal.size()), SQLITE_TRANSIENT) != SQLITE_OK) {
+            csqlite::StatementCache::giveBack(*borrowed);
+            borrowed = nullptr;
+            return false;
+        }
+    }
+    statement = borrowed->statement;
+    return true;
+}
+
 Csqlite::CsqliteQuerySelect::CsqliteQuerySelect(const std::string& sql, const Csqlite& db) {
     if (!db.connection) {
         errorMessage = "database is not open";
+        return;
+    }
+    if (borrowFromCache(sql, db)) {
+        valid = true;
         return;
     }
     const int rc =
@@ -63,7 +110,13 @@ Csqlite::CsqliteQuerySelect::CsqliteQuerySelect(const std::string& sql, const Cs
     valid = true;
 }
 
-Csqlite::CsqliteQuerySelect::~CsqliteQuerySelect() { sqlite3_finalize(statement); }
+Csqlite::CsqliteQuerySelect::~CsqliteQuerySelect() {
+    if (borrowed != nullptr) {
+        csqlite::StatementCache::giveBack(*borrowed);
+    } else {
+        sqlite3_finalize(statement);
+    }
+}
 
 bool Csqlite::CsqliteQuerySelect::Step() {
     rowCurrent = false;

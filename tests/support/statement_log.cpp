@@ -6,8 +6,11 @@ namespace pwtest {
 
 namespace {
 
-int record(unsigned, void* context, void*, void* sql) {
-    static_cast<std::vector<std::string>*>(context)->emplace_back(static_cast<const char*>(sql));
+// Records the statement with its bound parameters written in as literals: the text a reader asked for.
+int record(unsigned, void* context, void* statement, void*) {
+    char* sql = sqlite3_expanded_sql(static_cast<sqlite3_stmt*>(statement));
+    static_cast<std::vector<std::string>*>(context)->emplace_back(sql != nullptr ? sql : "");
+    sqlite3_free(sql);
     return 0;
 }
 

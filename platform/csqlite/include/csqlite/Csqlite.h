@@ -1,14 +1,25 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
+namespace csqlite {
+struct CachedStatement;
+class StatementCache;
+} // namespace csqlite
+
 /// An SQLite network database, opened read-only.
 ///
 /// The constructor never creates a file and never throws for a bad database: `valid` tells
 /// whether the open worked and `errorMessage` says why it did not.
+///
+/// The connection keeps the statements it prepares, one per statement shape: a statement that
+/// differs from an earlier one only in its single-quoted literals after WHERE reuses the earlier
+/// one with the literals bound as parameters. Results are exactly those of preparing the text
+/// as given; a text that cannot be treated so safely is prepared as given.
 class Csqlite {
 public:
     /// Opens the existing database file `filename` read-only.
@@ -24,6 +35,22 @@ public:
 
     /// The raw connection, for tools and tests; null when the open failed.
     sqlite3* handle() const;
+
+    /// Holds a read transaction while it lives, so that a load takes the database's file lock
+    /// once instead of once per statement: hosts put one around a load. It begins one only when
+    /// none is open on the connection, and ends only the one it began.
+    class ReadTransaction {
+    public:
+        explicit ReadTransaction(Csqlite& db);
+        ~ReadTransaction();
+
+        // One transaction, one end: a copy would end it twice.
+        ReadTransaction(const ReadTransaction&) = delete;
+        ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+    private:
+        sqlite3* connection = nullptr;
+    };
 
     /// A read-only cursor over the result of one SELECT statement.
     ///
@@ -60,8 +87,11 @@ public:
 
     private:
         bool hasValue(int pos) const;
+        bool borrowFromCache(const std::string& sql, const Csqlite& db);
 
         sqlite3_stmt* statement = nullptr;
+        // Set while the statement is lent by the connection's cache, which takes it back.
+        csqlite::CachedStatement* borrowed = nullptr;
         bool rowCurrent = false;
         bool finished = false;
     };
@@ -74,4 +104,5 @@ public:
 private:
     std::string filename;
     sqlite3* connection = nullptr;
+    std::unique_ptr<csqlite::StatementCache> statements;
 };
