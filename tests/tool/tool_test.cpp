@@ -34,7 +34,7 @@ TEST(pathweave, refusesWhatIsNoNetworkDatabaseWithExitCode3) {
     const std::string text = empty.folder() + "/notes.txt";
     std::ofstream(text) << "just some words, and not an SQLite database at all\n";
 
-    for (const char* command : {"info", "dump"}) {
+    for (const char* command : {"info", "dump", "check"}) {
         SCOPED_TRACE(command);
         pwtest::ToolRun run = runTool({command, missing});
         EXPECT_EQ(run.exitCode, 3);

@@ -86,6 +86,8 @@ std::unique_ptr<Csqlite> openNetworkDatabase(const std::string& path) {
 void loadNetwork(Csqlite& database, const std::string& nonJourneyPointsId, const std::string& journeyId,
                  Network& network) {
     const auto start = std::chrono::steady_clock::now();
+    // One read transaction for the whole load: the database's file lock is taken once.
+    const Csqlite::ReadTransaction transaction(database);
     pw::CPersist reader(&database);
     reader.ReadCCueCollection(&network.cues);
     reader.ReadCJourneyCollection(&network.journeys, network.cues, nonJourneyPointsId, journeyId);

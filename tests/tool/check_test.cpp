@@ -1,0 +1,322 @@
+#include "run_tool.h"
+#include "support/network_schema.h"
+#include "support/temp_database.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+
+namespace {
+
+using nlohmann::json;
+using pwtest::runTool;
+using pwtest::TempDatabase;
+using Words = std::vector<std::string>;
+
+// A network that checks clean: journey J runs A -> B -> C, every node with a point inside its
+// box, and both recommended indexes.
+const std::string attributesIndex = "CREATE INDEX attributes_id_symbol ON attributes(id, symbol);\n";
+const std::string indexes =
+    attributesIndex + "CREATE INDEX journey_links_journey ON Journey_links(JOURNEY_ID);\n";
+const std::string clean = pwtest::schemaSql() + indexes + R"sql(
+INSERT INTO cues VALUES ('bell', 'SIMPLE', 'ding'), ('go', 'LINK_ENTRY_TRANSITION', '');
+INSERT INTO journeys VALUES ('J', '', 'go', 'bell', 1);
+INSERT INTO Journey_links VALUES ('J', 'L1'), ('J', 'L2');
+INSERT INTO links VALUES ('L1', 'A', 'B', 10), ('L2', 'B', 'C', 20);
+INSERT INTO link_nodes VALUES ('A', 'PA', 'bell', 1, 2, 1, 2), ('B', 'PB', '', 3, 4, 3, 4), ('C', 'PC', '', 5, 6, 5, 6);
+INSERT INTO attributes VALUES ('PA', 'LAT', '1.5'), ('PA', 'LONG', '1.5'), ('PB', 'lat', '3.5'), ('PB', 'long', '3.5'),
+  ('PC', 'Lat', '5.5'), ('PC', 'Long', '5.5');
+)sql";
+
+struct Report {
+    int exitCode = -1;
+    json body;
+    std::string err;
+
+    // The findings by code.
+    std::map<std::string, json> byCode() const {
+        std::map<std::string, json> codes;
+        for (const json& finding : body["findings"]) {
+            codes[finding["code"].get<std::string>()] = finding;
+        }
+        return codes;
+    }
+};
+
+Report checkJson(const std::string& path, const Words& options = {}) {
+    Words arguments = {"check", path, "--format", "json"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    const pwtest::ToolRun run = runTool(arguments);
+    Report report{run.exitCode, json::parse(run.out, nullptr, false), run.err};
+    EXPECT_FALSE(report.body.is_discarded()) << "not one JSON document:\n" << run.out;
+    return report;
+}
+
+struct Case {
+    const char* name;
+    std::string sql;
+    std::string code;
+    std::string severity;
+    std::string example;
+    // The example comes from SQLite's own text, whose wording may change: compare its start.
+    bool examplePrefix = false;
+    Words options = {};
+};
+
+const std::vector<Case>& cases() {
+    static const std::vector<Case> all = {
+        {"missing table", pwtest::schemaSql(pwtest::without::JourneyLinks) + attributesIndex, "missing-table",
+         "error", "Journey_links"},
+        {"missing column", pwtest::schemaSql(pwtest::without::JourneyColumns) + indexes, "missing-column",
+         "error", "journeys.JOURNEY_TRANSITION_CUE"},
+        {"column in another case",
+         std::regex_replace(pwtest::schemaSql(), std::regex("POINT_ID TEXT, CUES"), "POINT_ID TEXT, Cues") +
+             indexes,
+         "missing-column", "error",
+         "link_nodes.CUES (the table has 'Cues', but the name must match exactly, case included)"},
+        {"broken view",
+         pwtest::schemaSql(pwtest::without::Cues) + indexes +
+             "CREATE VIEW cues AS SELECT a AS cue_id, b AS cue_type, c AS cue_arguments FROM nowhere;",
+         "statement-failed", "error", "reading table cues: ", true},
+        {"damaged file",
+         clean +
+             "CREATE TABLE extra (a TEXT); INSERT INTO extra VALUES (NULL); PRAGMA writable_schema = ON;"
+             "UPDATE sqlite_master SET sql = 'CREATE TABLE extra (a TEXT NOT NULL)' WHERE name = 'extra';",
+         "quick-check-failed", "error", "NULL value in ", true},
+        {"cue name with a blank", clean + "UPDATE link_nodes SET CUES = 'bell, go' WHERE LINKNODE_ID = 'A';",
+         "unknown-cue", "error", "link node 'A', CUES: ' go' (blank at the start; 'go' is a cue)"},
+        {"transition cue in another case", clean + "UPDATE journeys SET JOURNEY_TRANSITION_CUE = 'Go';",
+         "unknown-cue", "error",
+         "journey 'J', JOURNEY_TRANSITION_CUE: 'Go' (names are case-sensitive; 'go' is a cue)"},
+        {"duplicate cue", clean + "INSERT INTO cues VALUES ('bell', 'GLOBAL', '');", "duplicate-cue", "error",
+         "cue 'bell' (2 rows)"},
+        {"duplicate journey", clean + "INSERT INTO journeys VALUES ('J', '', 'go', '', 1);",
+         "duplicate-journey", "error", "journey 'J' (2 rows)"},
+        {"journey without links", clean + "INSERT INTO journeys VALUES ('K', '', '', '', 1);",
+         "journey-without-links", "error", "journey 'K': no row of Journey_links names it"},
+        {"non-journey points without links",
+         clean,
+         "journey-without-links",
+         "error",
+         "non-journey points 'P': no row of Journey_links names it",
+         false,
+         {"--non-journey-points", "P"}},
+        {"self-link",
+         clean +
+             "INSERT INTO Journey_links VALUES ('J', 'L3'); INSERT INTO links VALUES ('L3', 'C', 'C', 0);",
+         "self-link", "error", "journey 'J': link 'L3' from 'C' to itself"},
+        {"closed ring",
+         clean + "INSERT INTO journeys VALUES ('R', '', '', '', 1);"
+                 "INSERT INTO Journey_links VALUES ('R', 'L1'), ('R', 'L2'), ('R', 'L3');"
+                 "INSERT INTO links VALUES ('L3', 'C', 'A', 0);",
+         "unreachable-link-nodes", "error",
+         "journey 'R': 'A', 'B', 'C' (no start node: the links form a closed ring)"},
+        {"missing link", clean + "INSERT INTO Journey_links VALUES ('J', 'L9');", "missing-link", "error",
+         "journey 'J': link 'L9'"},
+        {"missing link node",
+         clean +
+             "INSERT INTO Journey_links VALUES ('J', 'L3'); INSERT INTO links VALUES ('L3', 'C', 'D', 5);",
+         "missing-link-node", "error", "link 'L3': 'D' is not in link_nodes"},
+        {"three box columns", pwtest::schemaSql(pwtest::without::LastBoundingBox) + indexes,
+         "missing-box-columns", "warning", "link_nodes.BBLONGMAX"},
+        {"type with a blank", clean + "UPDATE cues SET cue_type = 'GLOBAL ' WHERE cue_id = 'bell';",
+         "unknown-cue-type", "warning", "cue 'bell': type 'GLOBAL '"},
+        {"two start nodes",
+         clean + "INSERT INTO Journey_links VALUES ('J', 'L3'); INSERT INTO links VALUES ('L3', 'D', 'C', 5);"
+                 "INSERT INTO link_nodes VALUES ('D', 'PD', '', 7, 8, 7, 8);"
+                 "INSERT INTO attributes VALUES ('PD', 'LAT', '7.5'), ('PD', 'LONG', '7.5');",
+         "several-start-nodes", "warning", "journey 'J': 'A', 'D'"},
+        {"no longitude", clean + "DELETE FROM attributes WHERE id = 'PB' AND symbol = 'long';",
+         "point-without-coordinates", "warning", "point 'PB' of link node 'B': no longitude"},
+        {"latitude not a number",
+         clean + "UPDATE attributes SET value = 'north' WHERE id = 'PC' AND symbol = 'Lat';",
+         "point-without-coordinates", "warning",
+         "point 'PC' of link node 'C': latitude 'north' is not a number"},
+        {"no box",
+         clean + "UPDATE link_nodes SET BBLATMIN = NULL, BBLATMAX = 0, BBLONGMIN = 0, BBLONGMAX = 0 "
+                 "WHERE LINKNODE_ID = 'B';",
+         "missing-box", "warning", "link node 'B'"},
+        {"swapped box", clean + "UPDATE link_nodes SET BBLATMIN = 4, BBLATMAX = 3 WHERE LINKNODE_ID = 'B';",
+         "invalid-box", "warning", "link node 'B': BBLATMIN 4 is not below BBLATMAX 3"},
+        {"point outside", clean + "UPDATE attributes SET value = '-3.5' WHERE id = 'PB' AND symbol = 'long';",
+         "point-outside-box", "warning",
+         "link node 'B': point 'PB' at 3.5, -3.5 is outside latitude 3 to 4, longitude 3 to 4"},
+        // A journey that is not selectable is checked too.
+        {"random and circular",
+         clean +
+             "INSERT INTO journeys VALUES ('S', '', '', '', 0); INSERT INTO Journey_links VALUES ('S', 'L1');"
+             "INSERT INTO attributes VALUES ('S', 'IsRandom', '1'), ('S', 'IsCircular', '1');",
+         "random-and-circular", "warning", "journey 'S'"},
+        {"cue id with a blank", clean + "INSERT INTO cues VALUES ('ding ', 'SIMPLE', '');", "suspicious-id",
+         "warning", "cue 'ding ' (blank at the end)"},
+        {"link node named ROOT",
+         clean + "UPDATE link_nodes SET LINKNODE_ID = 'ROOT' WHERE LINKNODE_ID = 'C';"
+                 "UPDATE links SET LINKNODE_ID2 = 'ROOT' WHERE LINK_ID = 'L2';",
+         "suspicious-id", "warning", "link node 'ROOT' (the name of the first node of every loaded journey)"},
+        {"trailing comma", clean + "UPDATE journeys SET CUES = 'bell,';", "empty-cue-name-piece", "warning",
+         "journey 'J', CUES: 'bell,'"},
+        {"flag yes", clean + "INSERT INTO attributes VALUES ('J', 'IsCircular', 'yes');", "unclear-flag",
+         "warning", "journey 'J': IsCircular is 'yes', which reads as false"},
+        {"flag in another case", clean + "INSERT INTO attributes VALUES ('J', 'isRandom', '1');",
+         "unclear-flag", "warning",
+         "journey 'J': symbol 'isRandom' is not read (the library reads 'IsRandom' and 'IsCircular')"},
+        {"no indexes", clean + "DROP INDEX attributes_id_symbol; DROP INDEX journey_links_journey;",
+         "missing-index", "info", "attributes(id, symbol), 6 rows"},
+        {"no index on a large table",
+         clean + "DROP INDEX attributes_id_symbol; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                 "FROM n WHERE i < 10000) INSERT INTO attributes SELECT 'X' || i, 'NAME', 'x' FROM n;",
+         "missing-index", "warning", "attributes(id, symbol), 10006 rows"},
+        {"links of an unknown journey", clean + "INSERT INTO Journey_links VALUES ('P', 'L1');",
+         "links-of-unknown-journey", "info", "JOURNEY_ID 'P' (1 row of Journey_links)"},
+    };
+    return all;
+}
+
+TEST(pathweaveCheck, findsNothingInACleanNetwork) {
+    const TempDatabase fixture(clean);
+    const pwtest::ToolRun run = runTool({"check", fixture.path()});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, fixture.path() + ": 0 errors, 0 warnings, 0 infos\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(pathweaveCheck, reportsEachProblemUnderItsOwnCode) {
+    for (const Case& fixture : cases()) {
+        SCOPED_TRACE(fixture.name);
+        const TempDatabase database(fixture.sql);
+        const Report report = checkJson(database.path(), fixture.options);
+        const auto codes = report.byCode();
+        ASSERT_EQ(codes.size(), 1u) << report.body.dump(2);
+        const json& finding = codes.begin()->second;
+        EXPECT_EQ(finding["code"], fixture.code);
+        EXPECT_EQ(finding["severity"], fixture.severity);
+        EXPECT_EQ(report.exitCode, fixture.severity == "error" ? 1 : 0);
+        const auto examples = finding["examples"].get<std::vector<std::string>>();
+        const auto match = std::find_if(examples.begin(), examples.end(), [&fixture](const std::string& e) {
+            return fixture.examplePrefix ? e.rfind(fixture.example, 0) == 0 : e == fixture.example;
+        });
+        EXPECT_NE(match, examples.end()) << finding.dump(2);
+    }
+}
+
+TEST(pathweaveCheck, readsTheNonJourneyPointsUnderTheIdGiven) {
+    const TempDatabase fixture(clean + "INSERT INTO Journey_links VALUES ('P', 'L1');");
+    const Report report = checkJson(fixture.path(), {"--non-journey-points", "P"});
+    EXPECT_EQ(report.exitCode, 0);
+    EXPECT_EQ(report.body["findings"], json::array()) << report.body.dump(2);
+}
+
+TEST(pathweaveCheck, writesTheReportAsOneJsonObject) {
+    const TempDatabase fixture(clean + "UPDATE journeys SET CUES = 'bell,nope,';"
+                                       "UPDATE link_nodes SET BBLATMAX = 0 WHERE LINKNODE_ID = 'C';"
+                                       "DROP INDEX attributes_id_symbol;");
+    const Report report = checkJson(fixture.path());
+    EXPECT_EQ(report.exitCode, 1);
+    EXPECT_EQ(report.err, "");
+    const json& body = report.body;
+    ASSERT_EQ(body.size(), 3u);
+    EXPECT_EQ(body["database"], fixture.path());
+    EXPECT_EQ(body["summary"], (json{{"errors", 1}, {"warnings", 2}, {"infos", 1}}));
+    const std::vector<std::string> order = {"unknown-cue", "invalid-box", "empty-cue-name-piece",
+                                            "missing-index"};
+    ASSERT_EQ(body["findings"].size(), order.size()) << body.dump(2);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const json& finding = body["findings"][i];
+        EXPECT_EQ(finding["code"], order[i]) << "errors first, then warnings, then infos";
+        std::vector<std::string> keys;
+        for (const auto& item : finding.items()) {
+            keys.push_back(item.key());
+        }
+        EXPECT_EQ(keys, (Words{"code", "count", "examples", "message", "severity"}));
+        EXPECT_EQ(finding["count"], finding["examples"].size());
+        EXPECT_FALSE(finding["message"].get<std::string>().empty());
+    }
+    EXPECT_EQ(body["findings"][0]["examples"], json({"journey 'J', CUES: 'nope'"}));
+    EXPECT_EQ(
+        body["findings"][3]["message"],
+        "An index that makes loading fast is missing, so every lookup scans the whole table (slow on a large "
+        "database); `pathweave index " +
+            fixture.path() + "` creates it.");
+}
+
+TEST(pathweaveCheck, showsAtMostTwentyExamplesOfACode) {
+    std::string sql = clean;
+    for (int i = 0; i < 25; ++i) {
+        sql += "INSERT INTO link_nodes VALUES ('N" + std::to_string(i) + "', 'PA', '', 0, 0, 0, 0);";
+    }
+    const TempDatabase fixture(sql);
+    const json finding = checkJson(fixture.path()).byCode()["missing-box"];
+    EXPECT_EQ(finding["count"], 25);
+    ASSERT_EQ(finding["examples"].size(), 20u);
+    EXPECT_EQ(finding["examples"][19], "link node 'N19'");
+
+    const pwtest::ToolRun text = runTool({"check", fixture.path()});
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_EQ(
+        text.out.substr(0, text.out.find('\n')),
+        "warning missing-box (25): A link node has no bounding box (all four limits are 0 or NULL), so its "
+        "geo-fence contains every position.");
+    EXPECT_NE(text.out.find("  link node 'N19'\n  ... and 5 more\n" + fixture.path() +
+                            ": 0 errors, 25 warnings, 0 infos\n"),
+              std::string::npos)
+        << text.out;
+    EXPECT_EQ(text.out.find("'N20'"), std::string::npos);
+}
+
+TEST(pathweaveCheck, passesTheLibrarysLinesOnFromTheLogLevelUp) {
+    const TempDatabase fixture(
+        clean +
+        "INSERT INTO Journey_links VALUES ('J', 'L3'); INSERT INTO links VALUES ('L3', 'C', 'C', 0);");
+    pwtest::ToolRun run = runTool({"check", fixture.path()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "");
+    run = runTool({"--log-level", "8", "check", fixture.path()});
+    EXPECT_EQ(run.err, "8\tCPersist::GetCGraphSorter:J: Link ID:L3 Duplicate Node ID:C. Discarded.\n");
+}
+
+TEST(pathweaveCheck, findsTheSampleNetworkCleanOfErrorsAndWarnings) {
+    const TempDatabase scratch("");
+    const std::string path = scratch.folder() + "/sample.db";
+    ASSERT_EQ(runTool({"sample", "-o", path}).exitCode, 0);
+    const Report report = checkJson(path, {"--non-journey-points", "NJP"});
+    EXPECT_EQ(report.exitCode, 0);
+    EXPECT_EQ(report.body["summary"]["errors"], 0) << report.body.dump(2);
+    EXPECT_EQ(report.body["summary"]["warnings"], 0) << report.body.dump(2);
+}
+
+TEST(pathweaveCheck, answersUsageErrorsWithExitCode2) {
+    EXPECT_EQ(runTool({"check"}).exitCode, 2);
+    EXPECT_EQ(runTool({"check", "x.db", "--format", "yaml"}).exitCode, 2);
+}
+
+// docs/check-codes.md lists each code with its severity and a section of its own.
+TEST(pathweaveCheck, documentsEveryCodeItReports) {
+    const auto doc = std::filesystem::path(__FILE__).parent_path() / "../../docs/check-codes.md";
+    std::ifstream in(doc);
+    ASSERT_TRUE(in) << doc;
+    std::map<std::string, std::string> listed;
+    std::set<std::string> sections;
+    const std::regex row(R"(^\| `([a-z-]+)` \| (error|warning|info)\b.*)");
+    const std::regex heading(R"(^### `([a-z-]+)` \((error|warning|info)\b.*)");
+    std::smatch match;
+    for (std::string line; std::getline(in, line);) {
+        if (std::regex_match(line, match, row)) {
+            listed[match[1]] = match[2];
+        } else if (std::regex_match(line, match, heading)) {
+            sections.insert(match[1]);
+        }
+    }
+    std::map<std::string, std::string> reported;
+    for (const Case& fixture : cases()) {
+        reported.emplace(fixture.code, fixture.severity);
+    }
+    EXPECT_EQ(listed, reported);
+    EXPECT_EQ(sections.size(), reported.size());
+}
+
+} // namespace
