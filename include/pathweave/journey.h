@@ -240,7 +240,8 @@ public:
     /// the collection is none, and every journey's current and selected link node is its first
     /// node; each journey's active link node stays on its node. If storage cannot be had, the
     /// allocation failure propagates and the collection, its positions and its journeys are
-    /// unchanged.
+    /// unchanged. Setting every journey's positions takes time in proportion to the journeys held;
+    /// the collection reader appends its journeys without that cost.
     void insert(const std::string& journeyId, const CCueSubset& journeyCues, const CCue* journeyEntryCue,
                 const CCue* journeyExitCue, const CCue* journeyLinkTransitionCue);
 

@@ -1,6 +1,8 @@
 #include "cdebug/CDebug.h"
 
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <streambuf>
 #include <utility>
 
@@ -9,13 +11,17 @@ namespace {
 int32_t threshold = 8;
 CDebug::LineSink customSink;
 
-void defaultSink(int32_t level, const std::string& line) {
-    std::fprintf(stderr, "%ld\t%.*s\n", static_cast<long>(level), static_cast<int>(line.size()), line.data());
+void defaultSink(int32_t level, const char* line, std::size_t length) {
+    std::fprintf(stderr, "%ld\t%.*s\n", static_cast<long>(level), static_cast<int>(length), line);
 }
 
 } // namespace
 
 // Collects the characters of the current line; a flush hands every complete line to the sink.
+//
+// Storage for a line can run out. The stream would then take the allocation failure for an error of
+// its own and stay bad, so that no later line arrives either; instead, the line being collected or
+// delivered when storage runs out is lost, and the lines after it arrive whole.
 class CDebugLogStream::LineBuffer : public std::streambuf {
 public:
     explicit LineBuffer(const CDebugLogStream& stream) : owner(stream) {}
@@ -23,14 +29,15 @@ public:
 protected:
     int_type overflow(int_type ch) override {
         if (!traits_type::eq_int_type(ch, traits_type::eof()) && !dropping()) {
-            pending.push_back(traits_type::to_char_type(ch));
+            const char character = traits_type::to_char_type(ch);
+            keep(&character, 1);
         }
         return traits_type::not_eof(ch);
     }
 
     std::streamsize xsputn(const char* text, std::streamsize count) override {
         if (!dropping()) {
-            pending.append(text, static_cast<std::string::size_type>(count));
+            keep(text, static_cast<std::size_t>(count));
         }
         return count;
     }
@@ -38,7 +45,7 @@ protected:
     int sync() override {
         std::string::size_type start = 0;
         for (auto end = pending.find('\n'); end != std::string::npos; end = pending.find('\n', start)) {
-            deliver(pending.substr(start, end - start));
+            deliver(pending.data() + start, end - start);
             start = end + 1;
         }
         pending.erase(0, start);
@@ -49,16 +56,51 @@ private:
     // The default sink would print nothing of a line below its threshold, so nothing of it is kept.
     bool dropping() const { return !customSink && owner.level < threshold; }
 
-    void deliver(const std::string& line) const {
+    // Appends text to the pending lines, skipping what is left of a lost line up to its newline.
+    void keep(const char* text, std::size_t count) {
+        while (count > 0) {
+            if (losingLine) {
+                const auto* newline = static_cast<const char*>(std::memchr(text, '\n', count));
+                if (newline == nullptr) {
+                    return;
+                }
+                const auto skipped = static_cast<std::size_t>(newline - text) + 1;
+                text += skipped;
+                count -= skipped;
+                losingLine = false;
+                continue;
+            }
+            try {
+                pending.append(text, count);
+                return;
+            } catch (const std::bad_alloc&) {
+                loseLine();
+            }
+        }
+    }
+
+    // Drops the part of the current line kept so far; the rest of it is skipped as it arrives.
+    void loseLine() {
+        const auto lastNewline = pending.rfind('\n');
+        pending.erase(lastNewline == std::string::npos ? 0 : lastNewline + 1);
+        losingLine = true;
+    }
+
+    void deliver(const char* line, std::size_t length) const {
         if (customSink) {
-            customSink(owner.level, line);
+            try {
+                customSink(owner.level, std::string(line, length));
+            } catch (const std::bad_alloc&) {
+                // The line is lost; the next one is delivered as usual.
+            }
         } else if (owner.level >= threshold) {
-            defaultSink(owner.level, line);
+            defaultSink(owner.level, line, length);
         }
     }
 
     const CDebugLogStream& owner;
     std::string pending;
+    bool losingLine = false;
 };
 
 CDebugLogStream::CDebugLogStream() : std::ostream(nullptr), buffer(std::make_unique<LineBuffer>(*this)) {

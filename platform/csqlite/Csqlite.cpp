@@ -1,16 +1,22 @@
 #include "csqlite/Csqlite.h"
 
 #include "statement_cache.h"
-#include "statement_shape.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+
+#include <cmath>
+#include <memory>
 
 namespace {
 
 std::string openFailure(const std::string& filename, const std::string& why) {
     return "cannot open database '" + filename + "': " + why;
 }
+
+struct ConnectionCloser {
+    void operator()(sqlite3* connection) const { sqlite3_close(connection); }
+};
 
 } // namespace
 
@@ -25,21 +31,23 @@ Csqlite::Csqlite(const std::string& path) : filename(path) {
         errorMessage = openFailure(filename, "is a directory");
         return;
     }
-    if (sqlite3_open_v2(filename.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        errorMessage = openFailure(filename, connection ? sqlite3_errmsg(connection) : "out of memory");
-        sqlite3_close(connection);
-        connection = nullptr;
+    // Until the connection is this object's, it is closed on every way out, an allocation failure
+    // while the error message is made included: a constructor that throws runs no destructor.
+    sqlite3* opening = nullptr;
+    const int opened = sqlite3_open_v2(filename.c_str(), &opening, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<sqlite3, ConnectionCloser> guard(opening);
+    if (opened != SQLITE_OK) {
+        errorMessage = openFailure(filename, opening ? sqlite3_errmsg(opening) : "out of memory");
         return;
     }
     // Reading the schema reads the file header, which tells a database from any other file.
-    if (sqlite3_exec(connection, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) !=
+    if (sqlite3_exec(opening, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) !=
         SQLITE_OK) {
-        errorMessage = openFailure(filename, sqlite3_errmsg(connection));
-        sqlite3_close(connection);
-        connection = nullptr;
+        errorMessage = openFailure(filename, sqlite3_errmsg(opening));
         return;
     }
     statements = std::make_unique<csqlite::StatementCache>();
+    connection = guard.release();
     valid = true;
 }
 
@@ -67,22 +75,9 @@ Csqlite::ReadTransaction::~ReadTransaction() {
 }
 
 bool Csqlite::CsqliteQuerySelect::borrowFromCache(const std::string& sql, const Csqlite& db) {
-    const std::optional<csqlite::StatementShape> shape = csqlite::shapeOf(sql);
-    if (!shape) {
-        return false;
-    }
-    borrowed = db.statements->borrow(db.connection, shape->text);
+    borrowed = db.statements->lend(db.connection, sql);
     if (borrowed == nullptr) {
         return false;
-    }
-    int parameter = 0;
-    for (const std::string& literal : shape->literals) {
-        if (sqlite3_bind_text(borrowed->statement, ++parameter, literal.data(),
-                              static_cast<int>(literal.size()), SQLITE_TRANSIENT) != SQLITE_OK) {
-            csqlite::StatementCache::giveBack(*borrowed);
-            borrowed = nullptr;
-            return false;
-        }
     }
     statement = borrowed->statement;
     return true;
@@ -150,23 +145,30 @@ int Csqlite::CsqliteQuerySelect::GetColumnIndex(const std::string& name) {
     return -1;
 }
 
-bool Csqlite::CsqliteQuerySelect::hasValue(int pos) const {
-    return rowCurrent && pos >= 0 && pos < sqlite3_column_count(statement) &&
-           sqlite3_column_type(statement, pos) != SQLITE_NULL;
+bool Csqlite::CsqliteQuerySelect::hasColumn(int pos) const {
+    return rowCurrent && pos >= 0 && pos < sqlite3_column_count(statement);
 }
 
 std::string Csqlite::CsqliteQuerySelect::GetColumnAsString(int pos, const std::string& def) {
-    if (!hasValue(pos)) {
+    if (!hasColumn(pos)) {
         return def;
     }
+    // SQLite gives no text for NULL, so the text alone tells NULL apart.
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, pos));
-    const int bytes = sqlite3_column_bytes(statement, pos);
     if (!text) {
         return def;
     }
+    const int bytes = sqlite3_column_bytes(statement, pos);
     return std::string(text, static_cast<std::string::size_type>(bytes));
 }
 
 double Csqlite::CsqliteQuerySelect::GetColumnAsDouble(int pos, double def) {
-    return hasValue(pos) ? sqlite3_column_double(statement, pos) : def;
+    if (!hasColumn(pos)) {
+        return def;
+    }
+    // SQLite reads NULL as +0.0: only another default needs the value's type.
+    if (def == 0.0 && !std::signbit(def)) {
+        return sqlite3_column_double(statement, pos);
+    }
+    return sqlite3_column_type(statement, pos) != SQLITE_NULL ? sqlite3_column_double(statement, pos) : def;
 }

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "statement_shape.h"
+
 #include <sqlite3.h>
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace csqlite {
 
@@ -12,6 +16,11 @@ namespace csqlite {
 struct CachedStatement {
     sqlite3_stmt* statement = nullptr;
     bool lent = false;
+    // The literals bound to the statement while it is lent; SQLite reads them in place.
+    std::string literals;
+    // The shape's text cut at its parameters: a text made of these with literals between them has
+    // this shape, which can be seen without shaping the text anew.
+    std::vector<std::string> segments;
 };
 
 /// The prepared statements of one connection, one per statement shape, each lent to one cursor at
@@ -30,14 +39,29 @@ public:
     /// text itself, which also gives the error message).
     CachedStatement* borrow(sqlite3* connection, const std::string& text);
 
-    /// Takes a statement back: resets it and clears its bindings.
+    /// Lends the statement of the shape of `sql` with the text's literals bound, as `borrow` lends
+    /// it; null also when the text has no shape.
+    CachedStatement* lend(sqlite3* connection, const std::string& sql);
+
+    /// Takes a statement back and resets it.
     static void giveBack(CachedStatement& entry);
 
 private:
     // A host may run statements of many shapes; past this many, further shapes are not kept.
     static constexpr std::size_t capacity = 256;
 
+    // Whether `sql` is the shape of `entry` with literals in place of its parameters; if so, the
+    // literals are in `scratch`, as shaping the text would have put them.
+    bool matches(const CachedStatement& entry, const std::string& sql);
+    CachedStatement* lendRecent(const std::string& sql);
+    void remember(CachedStatement* entry);
+
     std::unordered_map<std::string, CachedStatement> entries;
+    // Reused by every `lend`, so that shaping a text allocates nothing once it has grown.
+    ShapeBuffers scratch;
+    // The shapes lent last, most recent first: a reader runs a few shapes over and over, and a text
+    // is compared with them before it is shaped and looked up.
+    std::array<CachedStatement*, 4> recent{};
 };
 
 } // namespace csqlite

@@ -1,88 +1,124 @@
 #include "statement_shape.h"
 
-#include <cctype>
-
 namespace csqlite {
 
 namespace {
 
-bool isWordCharacter(char ch) {
-    const auto byte = static_cast<unsigned char>(ch);
-    return std::isalnum(byte) != 0 || ch == '_' || ch == '.' || byte >= 0x80;
-}
+// Character classes of the C locale, looked up without a call per character.
+enum Class : unsigned char { Other, Word, Space, Refused };
 
-bool isWhere(const std::string& word) {
-    return word.size() == 5 && std::toupper(static_cast<unsigned char>(word[0])) == 'W' &&
-           std::toupper(static_cast<unsigned char>(word[1])) == 'H' &&
-           std::toupper(static_cast<unsigned char>(word[2])) == 'E' &&
-           std::toupper(static_cast<unsigned char>(word[3])) == 'R' &&
-           std::toupper(static_cast<unsigned char>(word[4])) == 'E';
+struct Classes {
+    Class of[256];
+
+    constexpr Classes() : of() {
+        for (int ch = 0; ch < 256; ++ch) {
+            of[ch] = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+                             ch == '_' || ch == '.' || ch >= 0x80
+                         ? Word
+                     : ch == ' ' || (ch >= '\t' && ch <= '\r') ? Space
+                     : ch == '\0' || ch == '"' || ch == '`' || ch == '[' || ch == '?' || ch == ':' ||
+                             ch == '@' || ch == '$'
+                         ? Refused
+                         : Other;
+        }
+    }
+};
+
+constexpr Classes classes;
+
+Class classOf(char ch) { return classes.of[static_cast<unsigned char>(ch)]; }
+
+bool isWhere(const char* word) {
+    return (word[0] | 0x20) == 'w' && (word[1] | 0x20) == 'h' && (word[2] | 0x20) == 'e' &&
+           (word[3] | 0x20) == 'r' && (word[4] | 0x20) == 'e';
 }
 
 } // namespace
 
-std::optional<StatementShape> shapeOf(const std::string& sql) {
-    StatementShape shape;
-    shape.text.reserve(sql.size());
+bool shapeInto(const std::string& sql, ShapeBuffers& into) {
+    into.text.clear();
+    into.literalBytes.clear();
+    into.literalEnds.clear();
+    const char* const text = sql.data();
+    const std::size_t size = sql.size();
     bool afterWhere = false;
     // Whether what follows WHERE is only words, "=", literals and a closing ";".
     bool plainCondition = true;
     bool closed = false;
-    for (std::string::size_type at = 0; at < sql.size();) {
-        const char ch = sql[at];
-        if (ch == '\0' || ch == '"' || ch == '`' || ch == '[' || ch == '?' || ch == ':' || ch == '@' ||
-            ch == '$' || (ch == '-' && at + 1 < sql.size() && sql[at + 1] == '-') ||
-            (ch == '/' && at + 1 < sql.size() && sql[at + 1] == '*')) {
-            return std::nullopt;
+    // The shape is the text with each literal replaced: what lies between literals is copied whole.
+    std::size_t copied = 0;
+    for (std::size_t at = 0; at < size;) {
+        const char ch = text[at];
+        const Class kind = classOf(ch);
+        if (kind == Refused || (ch == '-' && at + 1 < size && text[at + 1] == '-') ||
+            (ch == '/' && at + 1 < size && text[at + 1] == '*')) {
+            return false;
         }
-        if (closed && std::isspace(static_cast<unsigned char>(ch)) == 0) {
+        if (closed && kind != Space) {
             plainCondition = false;
+        }
+        if (kind == Word) {
+            const std::size_t start = at;
+            while (at < size && classOf(text[at]) == Word) {
+                ++at;
+            }
+            afterWhere = afterWhere || (at - start == 5 && isWhere(text + start));
+            continue;
         }
         if (ch == '\'') {
             if (!afterWhere) {
-                return std::nullopt;
+                return false;
             }
-            std::string value;
+            into.text.append(text + copied, at - copied);
             ++at;
-            for (;; ++at) {
-                if (at >= sql.size() || sql[at] == '\0') {
-                    return std::nullopt;
+            for (;;) {
+                const std::size_t start = at;
+                while (at < size && text[at] != '\'' && text[at] != '\0') {
+                    ++at;
                 }
-                if (sql[at] == '\'') {
-                    if (at + 1 < sql.size() && sql[at + 1] == '\'') {
-                        ++at;
-                    } else {
-                        break;
-                    }
+                into.literalBytes.append(text + start, at - start);
+                if (at >= size || text[at] == '\0') {
+                    return false;
                 }
-                value += sql[at];
+                // A doubled quote stands for one quote inside the literal.
+                if (at + 1 < size && text[at + 1] == '\'') {
+                    into.literalBytes += '\'';
+                    at += 2;
+                    continue;
+                }
+                break;
             }
             ++at;
-            shape.text += '?';
-            shape.literals.push_back(std::move(value));
-            continue;
-        }
-        if (isWordCharacter(ch)) {
-            std::string::size_type end = at;
-            while (end < sql.size() && isWordCharacter(sql[end])) {
-                ++end;
-            }
-            const std::string word = sql.substr(at, end - at);
-            afterWhere = afterWhere || isWhere(word);
-            shape.text += word;
-            at = end;
+            copied = at;
+            into.text += '?';
+            into.literalEnds.push_back(into.literalBytes.size());
             continue;
         }
         if (afterWhere && ch == ';') {
             closed = true;
-        } else if (afterWhere && ch != '=' && std::isspace(static_cast<unsigned char>(ch)) == 0) {
+        } else if (afterWhere && ch != '=' && kind != Space) {
             plainCondition = false;
         }
-        shape.text += ch;
         ++at;
     }
-    if (!shape.literals.empty() && !plainCondition) {
+    if (!into.literalEnds.empty() && !plainCondition) {
+        return false;
+    }
+    into.text.append(text + copied, size - copied);
+    return true;
+}
+
+std::optional<StatementShape> shapeOf(const std::string& sql) {
+    ShapeBuffers buffers;
+    if (!shapeInto(sql, buffers)) {
         return std::nullopt;
+    }
+    StatementShape shape;
+    shape.text = std::move(buffers.text);
+    std::size_t start = 0;
+    for (const std::size_t end : buffers.literalEnds) {
+        shape.literals.push_back(buffers.literalBytes.substr(start, end - start));
+        start = end;
     }
     return shape;
 }

@@ -16,11 +16,18 @@ std::vector<std::string> CSVsplit(const std::string& text, const std::string& se
         pieces.push_back(text);
         return pieces;
     }
+    // Counted first, so that the list is allocated once.
+    std::size_t count = 1;
+    for (auto end = text.find(separator); end != std::string::npos;
+         end = text.find(separator, end + separator.size())) {
+        ++count;
+    }
+    pieces.reserve(count);
     std::string::size_type start = 0;
     for (auto end = text.find(separator); end != std::string::npos; end = text.find(separator, start)) {
-        pieces.push_back(text.substr(start, end - start));
+        pieces.emplace_back(text, start, end - start);
         start = end + separator.size();
     }
-    pieces.push_back(text.substr(start));
+    pieces.emplace_back(text, start);
     return pieces;
 }

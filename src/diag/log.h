@@ -7,8 +7,11 @@
 
 #include <pthread.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <ostream>
+#include <string>
 
 namespace pw::diag {
 
@@ -60,12 +63,49 @@ private:
     pthread_mutex_t* mutex;
 };
 
+namespace detail {
+
+/// Collects the text pieces of a line, so that the stream takes a line in one insertion instead of
+/// one per piece: most lines are below the sink's threshold and should cost next to nothing.
+class LineText {
+public:
+    bool add(const std::string& piece) { return add(piece.data(), piece.size()); }
+    bool add(const char* piece) { return piece != nullptr && add(piece, std::strlen(piece)); }
+    template <std::size_t N> bool add(const char (&piece)[N]) { return add(static_cast<const char*>(piece)); }
+    /// Any other piece is left to the stream's own formatting.
+    template <typename Piece> bool add(const Piece&) { return false; }
+
+    const char* data() const { return text; }
+    std::streamsize size() const { return static_cast<std::streamsize>(used); }
+
+private:
+    bool add(const char* piece, std::size_t length) {
+        if (length > sizeof text - used) {
+            return false;
+        }
+        std::memcpy(text + used, piece, length);
+        used += length;
+        return true;
+    }
+
+    char text[256];
+    std::size_t used = 0;
+};
+
+} // namespace detail
+
 /// Writes one log line: sets the level, inserts the pieces as they are, then ends the line
 /// under the stream's mutex.
 template <typename... Pieces> void writeLine(int32_t level, const Pieces&... pieces) {
     CDebugLogStream& stream = *CDebug::Main;
     stream.level = level;
-    (stream << ... << pieces);
+    // A line of texts only, short enough and with no field width set, goes in as one piece.
+    detail::LineText line;
+    if (stream.width() == 0 && (line.add(pieces) && ...)) {
+        stream.write(line.data(), line.size());
+    } else {
+        (stream << ... << pieces);
+    }
     const LineEndLock lock(stream.mutex);
     stream << std::endl;
 }

@@ -1,4 +1,5 @@
 #include "diag/log.h"
+#include "journey/journey_append.h"
 #include "pathweave/journey.h"
 
 #include <algorithm>
@@ -109,17 +110,32 @@ void CJourneyCollection::clear() {
 void CJourneyCollection::insert(const std::string& journeyId, const CCueSubset& journeyCues,
                                 const CCue* journeyEntryCue, const CCue* journeyExitCue,
                                 const CCue* journeyLinkTransitionCue) {
-    // Positions are touched only once the journey is in, so a failed append changes nothing. The
-    // journeys may have moved to new storage; their own positions came along (see CJourney's move).
-    journeys.emplace_back(journeyId, journeyCues, journeyEntryCue, journeyExitCue, journeyLinkTransitionCue);
-    current = journeys.end();
-    active = journeys.end();
-    selected = journeys.end();
+    detail::appendJourney(*this, journeyId, journeyCues, journeyEntryCue, journeyExitCue,
+                          journeyLinkTransitionCue);
     for (CJourney& journey : journeys) {
         journey.current = journey.linkNodes.begin();
         journey.selected = journey.linkNodes.begin();
     }
 }
+
+namespace detail {
+
+void appendJourney(CJourneyCollection& collection, const std::string& journeyId,
+                   const CCueSubset& journeyCues, const CCue* journeyEntryCue, const CCue* journeyExitCue,
+                   const CCue* journeyLinkTransitionCue) {
+    // Positions are touched only once the journey is in, so a failed append changes nothing. The
+    // journeys may have moved to new storage; their own positions came along (see CJourney's move).
+    CJourneyCollection::Journeys& journeys = collection.journeys;
+    journeys.emplace_back(journeyId, journeyCues, journeyEntryCue, journeyExitCue, journeyLinkTransitionCue);
+    collection.current = journeys.end();
+    collection.active = journeys.end();
+    collection.selected = journeys.end();
+    CJourney& appended = journeys.back();
+    appended.current = appended.linkNodes.begin();
+    appended.selected = appended.linkNodes.begin();
+}
+
+} // namespace detail
 
 void CJourneyCollection::SetNonJourneyPoints(const std::string& nonJourneyPointsId) {
     if (!journeys.empty()) {

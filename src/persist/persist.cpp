@@ -1,6 +1,7 @@
 #include "pathweave/persist.h"
 
 #include "diag/log.h"
+#include "journey/journey_append.h"
 #include "persist/sql_text.h"
 
 #include <csqlite/Csqlite.h>
@@ -8,6 +9,9 @@
 #include <pathweave/journey.h>
 #include <pathweave/journey_query.h>
 
+#include <langinfo.h>
+
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -18,12 +22,69 @@ namespace {
 
 using Cursor = Csqlite::CsqliteQuerySelect;
 
+// The default of every column read: built once, not once per value read.
+const std::string noText;
+
+// Whether atof reads "." as the decimal point, as it does unless the host chose another locale.
+bool isDecimalPoint() {
+    const char* point = nl_langinfo(RADIXCHAR);
+    return point != nullptr && point[0] == '.' && point[1] == '\0';
+}
+
+// atof of an attribute's value text. Coordinates are plain decimals ("57.476653"): for those, made of
+// at most 15 digits, the digits as an integer and the power of ten are both exact doubles, so one
+// division rounds exactly as atof rounds (in the current rounding mode, the sign taken before the
+// division). Any other text, or a locale whose decimal point is not ".", goes to atof itself.
+double attributeNumber(const std::string& text) {
+    static const double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* at = text.c_str();
+    const char* const end = at + text.size();
+    const bool negative = at != end && *at == '-';
+    at += negative ? 1 : 0;
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; at != end; ++at) {
+        if (*at >= '0' && *at <= '9') {
+            digits = digits * 10 + static_cast<std::uint64_t>(*at - '0');
+            decimals += point ? 1 : 0;
+            ++count;
+        } else if (*at == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (at != end || count == 0 || count > 15 || (point && !isDecimalPoint())) {
+        return std::atof(text.c_str());
+    }
+    const double mantissa = static_cast<double>(digits);
+    return (negative ? -mantissa : mantissa) / powersOfTen[decimals];
+}
+
+// Appends `text` as sql::appendQuoted does, in one piece when it holds no quote, as ids do.
+void appendBetweenQuotes(std::string& statement, const std::string& text) {
+    if (text.find('\'') == std::string::npos) {
+        statement += text;
+    } else {
+        sql::appendQuoted(statement, text);
+    }
+}
+
 std::string attributeStatement(const std::string& id, const std::string& symbol) {
-    std::string sql = "select value from attributes where id = '";
-    sql::appendQuoted(sql, id);
-    sql += "' and symbol='";
-    sql::appendQuoted(sql, symbol);
-    sql += "';";
+    static const char head[] = "select value from attributes where id = '";
+    static const char middle[] = "' and symbol='";
+    static const char tail[] = "';";
+    std::string sql;
+    // Allocated once: the text is exactly this long unless an id or symbol holds a quote.
+    sql.reserve(sizeof head + id.size() + sizeof middle + symbol.size() + sizeof tail - 3);
+    sql.append(head, sizeof head - 1);
+    appendBetweenQuotes(sql, id);
+    sql.append(middle, sizeof middle - 1);
+    appendBetweenQuotes(sql, symbol);
+    sql.append(tail, sizeof tail - 1);
     return sql;
 }
 
@@ -34,7 +95,7 @@ std::pair<std::string, bool> attributeText(const Csqlite& database, const std::s
     if (!row.valid || !row.Step()) {
         return {std::string(), false};
     }
-    return {row.GetColumnAsString(0, ""), true};
+    return {row.GetColumnAsString(0, noText), true};
 }
 
 } // namespace
@@ -53,9 +114,9 @@ void CPersist::ReadCCueCollection(CCueCollection* cues) {
         return;
     }
     while (rows.Step()) {
-        const std::string name = rows.GetColumnAsString(0, "");
-        const std::string type = rows.GetColumnAsString(1, "");
-        const std::string arguments = rows.GetColumnAsString(2, "");
+        const std::string name = rows.GetColumnAsString(0, noText);
+        const std::string type = rows.GetColumnAsString(1, noText);
+        const std::string arguments = rows.GetColumnAsString(2, noText);
         cues->insert(name, type, arguments);
     }
 }
@@ -65,7 +126,7 @@ std::pair<double, bool> CPersist::getAttrAsDouble(const std::string& id, const s
     if (!text.second) {
         return {0.0, false};
     }
-    return {std::atof(text.first.c_str()), true};
+    return {attributeNumber(text.first), true};
 }
 
 std::pair<double, bool> CPersist::getAttrAsDoubleFromList(const std::string& id, const char** list) {
@@ -114,31 +175,42 @@ CGraphSorter CPersist::GetCGraphSorter(const std::string& journeyId) {
         return graph;
     }
     while (rows.Step()) {
-        const std::string linkId = rows.GetColumnAsString(0, "");
-        const std::string startId = rows.GetColumnAsString(2, "");
-        const std::string endId = rows.GetColumnAsString(9, "");
+        const std::string linkId = rows.GetColumnAsString(0, noText);
+        const std::string startId = rows.GetColumnAsString(2, noText);
+        const std::string endId = rows.GetColumnAsString(9, noText);
         if (startId == endId) {
             diag::writeLine(8, "CPersist::GetCGraphSorter:", journeyId, ": Link ID:", linkId,
                             " Duplicate Node ID:", startId, ". Discarded.");
             continue;
         }
+        // A node the graph holds already keeps the payload it was made with (CGraphSorter::access
+        // ignores a later one), so only a new node's columns are read; of a known end node, only the
+        // distance of the link into it counts.
+        const bool newStart = graph.nodes.find(startId) == graph.nodes.end();
+        const bool newEnd = graph.nodes.find(endId) == graph.nodes.end();
         CGraphSorter::CData start(startId);
-        start.pointId = rows.GetColumnAsString(3, "");
-        start.cues = rows.GetColumnAsString(4, "");
-        start.distance = 0.0;
-        start.bbLatMin = rows.GetColumnAsDouble(5, 0.0);
-        start.bbLatMax = rows.GetColumnAsDouble(6, 0.0);
-        start.bbLongMin = rows.GetColumnAsDouble(7, 0.0);
-        start.bbLongMax = rows.GetColumnAsDouble(8, 0.0);
+        if (newStart) {
+            start.pointId = rows.GetColumnAsString(3, noText);
+            start.cues = rows.GetColumnAsString(4, noText);
+            start.distance = 0.0;
+            start.bbLatMin = rows.GetColumnAsDouble(5, 0.0);
+            start.bbLatMax = rows.GetColumnAsDouble(6, 0.0);
+            start.bbLongMin = rows.GetColumnAsDouble(7, 0.0);
+            start.bbLongMax = rows.GetColumnAsDouble(8, 0.0);
+        }
 
         CGraphSorter::CData end(endId);
-        end.pointId = rows.GetColumnAsString(10, "");
-        end.cues = rows.GetColumnAsString(11, "");
+        if (newEnd) {
+            end.pointId = rows.GetColumnAsString(10, noText);
+            end.cues = rows.GetColumnAsString(11, noText);
+        }
         end.distance = rows.GetColumnAsDouble(1, 0.0);
-        end.bbLatMin = rows.GetColumnAsDouble(12, 0.0);
-        end.bbLatMax = rows.GetColumnAsDouble(13, 0.0);
-        end.bbLongMin = rows.GetColumnAsDouble(14, 0.0);
-        end.bbLongMax = rows.GetColumnAsDouble(15, 0.0);
+        if (newEnd) {
+            end.bbLatMin = rows.GetColumnAsDouble(12, 0.0);
+            end.bbLatMax = rows.GetColumnAsDouble(13, 0.0);
+            end.bbLongMin = rows.GetColumnAsDouble(14, 0.0);
+            end.bbLongMax = rows.GetColumnAsDouble(15, 0.0);
+        }
 
         diag::writeLine(2, "CPersist::GetCGraphSorter: Journey ", journeyId, ": Add link:", linkId, ": ",
                         startId, " --> ", endId, ".");
@@ -156,8 +228,13 @@ void CPersist::ReadCJourney(CJourney* journey, const CCueCollection& cues) {
             diag::writeLine(8, "CPersist::ReadCJourney: error reading: ", journey->id);
             return;
         }
+        const std::vector<CGraphSorter::CData*> order = graph.Sort();
+        // The journey takes exactly its nodes, in one allocation. Reserving moves nothing (the journey
+        // is empty) but ends its positions, which are none again at once, as after every append.
+        journey->linkNodes.reserve(order.size());
+        journey->current = journey->active = journey->selected = journey->linkNodes.end();
         double distance = 0.0;
-        for (const CGraphSorter::CData* data : graph.Sort()) {
+        for (const CGraphSorter::CData* data : order) {
             CBounds bounds;
             bounds.latMin = data->bbLatMin;
             bounds.longMin = data->bbLongMin;
@@ -166,7 +243,7 @@ void CPersist::ReadCJourney(CJourney* journey, const CCueCollection& cues) {
             bounds.valid = data->bbLatMin < data->bbLatMax && data->bbLongMin < data->bbLongMax;
 
             distance += data->distance;
-            const CCueSubset subset = cues.toCueSubset(data->cues);
+            CCueSubset subset = cues.toCueSubset(data->cues);
 
             // The last entry transition cue in name order wins over the journey's default.
             const CCue* transitionCue = journey->linkTransitionCue;
@@ -179,7 +256,11 @@ void CPersist::ReadCJourney(CJourney* journey, const CCueCollection& cues) {
             CPoint point;
             point.latitude = getPointLatitude(data->pointId);
             point.longitude = getPointLongitude(data->pointId);
-            journey->insert(data->nodeId, point, distance, subset, transitionCue, bounds);
+            // As CJourney::insert appends, with the subset moved in instead of copied.
+            journey->linkNodes.emplace_back(data->nodeId, point, distance, CCueSubset(), transitionCue,
+                                            bounds);
+            journey->linkNodes.back().cues.cues.swap(subset.cues);
+            journey->current = journey->active = journey->selected = journey->linkNodes.end();
         }
     }
     journey->linkDistances = journey->hasLinkDistances();
@@ -222,11 +303,12 @@ void CPersist::ReadCJourneyCollection(CJourneyCollection* journeys, const CCueCo
     }
     // A statement that cannot be prepared gives no row.
     Cursor rows(query.BuildQuery(journeyId, mask), *database);
+    bool first = true;
     while (rows.Step()) {
-        const std::string id = rows.GetColumnAsString(0, "");
-        const std::string journeyCueName = rows.GetColumnAsString(1, "");
-        const std::string linkCueName = rows.GetColumnAsString(2, "");
-        const std::string cueNames = rows.GetColumnAsString(3, "");
+        const std::string id = rows.GetColumnAsString(0, noText);
+        const std::string journeyCueName = rows.GetColumnAsString(1, noText);
+        const std::string linkCueName = rows.GetColumnAsString(2, noText);
+        const std::string cueNames = rows.GetColumnAsString(3, noText);
 
         const CCueSubset subset = cues.toCueSubset(cueNames);
         const CCue* entryCue = cues.find(journeyCueName);
@@ -241,7 +323,15 @@ void CPersist::ReadCJourneyCollection(CJourneyCollection* journeys, const CCueCo
                 exitCue = element.second.cue;
             }
         }
-        journeys->insert(id, subset, entryCue, exitCue, linkTransitionCue);
+        // The first insert puts every journey's current and selected link node on its first node, and
+        // nothing here moves them again, so the later journeys are appended without revisiting the
+        // others: the same collection, read in linear instead of quadratic time.
+        if (first) {
+            journeys->insert(id, subset, entryCue, exitCue, linkTransitionCue);
+            first = false;
+        } else {
+            detail::appendJourney(*journeys, id, subset, entryCue, exitCue, linkTransitionCue);
+        }
     }
 }
 

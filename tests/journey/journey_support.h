@@ -1,10 +1,11 @@
 #pragma once
 
+#include "support/counting_allocator.h"
+
 #include <pathweave/journey.h>
 
 #include <cstddef>
 #include <initializer_list>
-#include <new>
 #include <string>
 
 namespace pwtest {
@@ -29,40 +30,6 @@ inline pw::CJourney journeyWithNodes(const std::string& id, std::initializer_lis
         journey.insert(nodeId, pw::CPoint{}, 0.0, pw::CCueSubset(), nullptr, pw::CBounds{});
     }
     return journey;
-}
-
-/// While one lives, every allocation through the global operator new of this test program fails.
-class FailingAllocations {
-public:
-    FailingAllocations();
-    ~FailingAllocations();
-
-    FailingAllocations(const FailingAllocations&) = delete;
-    FailingAllocations& operator=(const FailingAllocations&) = delete;
-};
-
-/// Whether this program's allocations can be made to fail at all: not under valgrind, which
-/// replaces the allocation functions of the program with its own.
-inline bool allocationsCanFail() {
-    try {
-        const FailingAllocations failing;
-        ::operator delete(::operator new(1));
-    } catch (const std::bad_alloc&) {
-        return true;
-    }
-    return false;
-}
-
-/// Runs `action` while allocations fail; true when it let std::bad_alloc out. Nothing that could
-/// allocate (a test assertion included) runs while allocations fail.
-template <typename Action> bool failsForLackOfStorage(Action&& action) {
-    try {
-        const FailingAllocations failing;
-        action();
-    } catch (const std::bad_alloc&) {
-        return true;
-    }
-    return false;
 }
 
 } // namespace pwtest

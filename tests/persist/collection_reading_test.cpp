@@ -117,6 +117,26 @@ TEST_F(ReadCJourneyCollection, keepsTheNonJourneyPointsWhenJourneyColumnsAreMiss
                                                        fileName() + " : mandatory fields missing."}));
 }
 
+TEST_F(ReadCJourneyCollection, leavesEveryJourneyOnItsFirstLinkNodeAsInsertingEachWould) {
+    std::string journeys = "INSERT INTO journeys VALUES ('J0', '', '', '', 1)";
+    for (int i = 1; i < 40; ++i) {
+        journeys += ", ('J" + std::to_string(i) + "', '', '', '', 1)";
+    }
+    open(schemaSql() + points + journeys + ";");
+    read("NJP", "");
+    ASSERT_EQ(collection.journeys.size(), 41u);
+    EXPECT_EQ(collection.journeys[40].id, "J39");
+    for (const pw::CJourney& journey : collection.journeys) {
+        EXPECT_TRUE(journey.current == journey.linkNodes.begin()) << journey.id;
+        EXPECT_TRUE(journey.selected == journey.linkNodes.begin()) << journey.id;
+        EXPECT_TRUE(journey.active == journey.linkNodes.end()) << journey.id;
+    }
+    EXPECT_EQ(collection.journeys[0].linkNodes.size(), 3u);
+    EXPECT_EQ(collection.current, collection.journeys.end());
+    EXPECT_EQ(collection.active, collection.journeys.end());
+    EXPECT_EQ(collection.selected, collection.journeys.end());
+}
+
 TEST_F(ReadCJourneyCollection, emptiesTheCollectionFirst) {
     open(schemaSql() + "INSERT INTO journeys VALUES ('J1', '', '', '', 1);");
     collection.insert("stale", pw::CCueSubset(), nullptr, nullptr, nullptr);

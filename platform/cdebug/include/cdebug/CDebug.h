@@ -13,7 +13,9 @@
 /// Writers assign `level`, insert the text of a line and end it with a newline and a flush;
 /// each complete line then goes, with the `level` current at that moment, to the line sink.
 /// While the default sink is in place, text inserted at a level below its threshold is
-/// dropped as it arrives, so such a line costs next to nothing.
+/// dropped as it arrives, so such a line costs next to nothing. When storage runs out while a
+/// line is collected or handed to the sink, that line is lost and the stream stays good: the
+/// lines after it arrive whole.
 class CDebugLogStream : public std::ostream {
 public:
     CDebugLogStream();

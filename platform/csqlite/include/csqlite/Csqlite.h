@@ -86,7 +86,7 @@ public:
         std::string errorMessage;
 
     private:
-        bool hasValue(int pos) const;
+        bool hasColumn(int pos) const;
         bool borrowFromCache(const std::string& sql, const Csqlite& db);
 
         sqlite3_stmt* statement = nullptr;

@@ -1,0 +1,12 @@
+-- Statements a fuzzed input must not get to run: other files, other folders.
+ATTACH DATABASE 'elsewhere.db' AS other;
+CREATE TABLE other.journeys (JOURNEY_ID TEXT);
+VACUUM INTO 'copy.db';
+PRAGMA temp_store_directory = '/';
+CREATE TABLE journeys (JOURNEY_ID TEXT, JOURNEY_TRANSITION_CUE TEXT, LINK_TRANSITION_CUE TEXT, CUES TEXT, SELECTABLE INTEGER);
+CREATE TABLE Journey_links (JOURNEY_ID TEXT, LINK_ID TEXT);
+CREATE TABLE links (LINK_ID TEXT, LINKNODE_ID1 TEXT, LINKNODE_ID2 TEXT, DISTANCE_TRANSIT REAL);
+CREATE TABLE link_nodes (LINKNODE_ID TEXT, POINT_ID TEXT, CUES TEXT, BBLATMIN REAL, BBLATMAX REAL, BBLONGMIN REAL, BBLONGMAX REAL);
+CREATE TABLE cues (cue_id TEXT, cue_type TEXT, cue_arguments TEXT);
+CREATE TABLE attributes (id TEXT, symbol TEXT, value TEXT);
+INSERT INTO journeys VALUES ('north', '', '', '', 1);

@@ -1,0 +1,18 @@
+// Fuzz target: the input is SQL text. It is run into a fresh database file (statements that fail are
+// skipped), which is then loaded the way a host loads a network.
+
+#include "fuzz_network.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    static const bool quiet = (pwfuzz::discardLog(), true);
+    static_cast<void>(quiet);
+    pwfuzz::removeDatabase();
+    pwfuzz::makeDatabase(pwfuzz::databasePath(), std::string(reinterpret_cast<const char*>(data), size));
+    pwfuzz::loadLikeAHost(pwfuzz::databasePath());
+    pwfuzz::removeDatabase();
+    return 0;
+}
