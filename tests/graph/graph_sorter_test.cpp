@@ -2,6 +2,7 @@
 #include <pathweave/graph_sorter.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <sstream>
 #include <string>
@@ -181,7 +182,8 @@ TEST(CGraphSorter, sortsAMillionNodeChain) {
     std::vector<Data> chain;
     chain.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        chain.emplace_back(std::to_string((i * 7919) % count));
+        // 64-bit arithmetic: the product passes 2^32, the width of size_t on 32-bit targets.
+        chain.emplace_back(std::to_string((std::uint64_t{i} * 7919) % count));
     }
     CGraphSorter graph;
     for (std::size_t i = count - 1; i > 0; --i) {
