@@ -1,0 +1,93 @@
+#pragma once
+
+#include "feed.h"
+
+#include <pathweave/gtfs/findings.h>
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct csv_parser;
+
+namespace pw::gtfs {
+
+/// A column that a reader of a feed file asks for.
+struct Column {
+    const char* name;
+    bool required;
+};
+
+/// One data row of a CSV file, its fields in the order the reader asked for its columns. Valid
+/// only during the call it is passed to.
+class CsvRow {
+public:
+    /// The field of the asked-for column `column`; empty when the file has no such column.
+    std::string_view operator[](std::size_t column) const {
+        const int at = positions[column];
+        return at < 0 ? std::string_view() : std::string_view(data.data() + starts[at], starts[at + 1] - starts[at]);
+    }
+
+    /// The line where the row starts (the header is line 1).
+    uint64_t line = 0;
+
+private:
+    friend class CsvReader;
+    std::string data;
+    std::vector<std::size_t> starts{0};
+    std::vector<int> positions;
+};
+
+/// Reads a CSV file of a feed as a stream, strictly as RFC 4180 has it (through libcsv): a
+/// byte-order mark, CRLF or LF line ends, quoted fields with commas, doubled quotes and line ends,
+/// columns in any order and unknown columns all read as they should. Blank lines are skipped;
+/// rows with fewer or more fields than the header are reported and skipped.
+class CsvReader {
+public:
+    /// What a read calls now and then: bytes read so far and the file's size (0 when unknown);
+    /// returning false cancels the read.
+    using Progress = std::function<bool(uint64_t read, uint64_t total)>;
+
+    CsvReader(Feed& feed, std::string fileName, std::vector<Column> columns, Findings& findings);
+    ~CsvReader();
+
+    // Owns the parser.
+    CsvReader(const CsvReader&) = delete;
+    CsvReader& operator=(const CsvReader&) = delete;
+
+    /// Reads the file from its start, calling `handle` for each data row. Throws ImportError on a
+    /// missing required column, malformed CSV or a read error, or when `progress` cancels.
+    void read(const std::function<void(const CsvRow&)>& handle, const Progress& progress = {});
+
+    /// Whether the file's header has the asked-for column `column`; known once read() started.
+    bool hasColumn(std::size_t column) const { return row.positions[column] >= 0; }
+
+    const std::string& name() const { return file; }
+
+private:
+    static void onField(void* data, std::size_t size, void* self);
+    static void onRowEnd(int terminator, void* self);
+    void addField(const char* text, std::size_t size);
+    void endRow(int terminator);
+    void takeHeader();
+    void rethrowPending();
+
+    Feed& feed;
+    std::string file;
+    std::vector<Column> columns;
+    Findings& findings;
+    csv_parser* parser;
+
+    CsvRow row;
+    bool headerRead = false;
+    std::size_t headerSize = 0;
+    uint64_t line = 1;
+    bool afterCarriageReturn = false;
+    const std::function<void(const CsvRow&)>* handler = nullptr;
+    std::exception_ptr pending;
+};
+
+} // namespace pw::gtfs

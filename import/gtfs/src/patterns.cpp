@@ -1,0 +1,283 @@
+#include "patterns.h"
+
+#include "import_error.h"
+#include "text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+namespace pw::gtfs {
+
+namespace {
+
+const std::string fileName = "stop_times.txt";
+
+// One usable row: a stop of a trip. 16 bytes, the budget of a row when the file must be sorted.
+struct Visit {
+    uint32_t trip;
+    uint32_t stop;
+    uint32_t sequence;
+    float distance; // shape_dist_traveled, NaN when empty
+};
+static_assert(sizeof(Visit) == 16, "a stop_times row must stay within 16 bytes");
+
+bool visitBefore(const Visit& a, const Visit& b) {
+    if (a.trip != b.trip) {
+        return a.trip < b.trip;
+    }
+    if (a.sequence != b.sequence) {
+        return a.sequence < b.sequence;
+    }
+    // Equal sequences are a fault of the feed; which row wins is still the same on every run.
+    return a.stop != b.stop ? a.stop < b.stop : a.distance < b.distance;
+}
+
+struct PatternKey {
+    uint32_t route;
+    uint8_t direction;
+    std::vector<uint32_t> stops;
+
+    bool operator==(const PatternKey& other) const {
+        return route == other.route && direction == other.direction && stops == other.stops;
+    }
+};
+
+struct PatternKeyHash {
+    std::size_t operator()(const PatternKey& key) const {
+        uint64_t hash = 1469598103934665603ULL ^ (uint64_t{key.route} << 1 | key.direction);
+        for (const uint32_t stop : key.stops) {
+            hash = (hash ^ stop) * 1099511628211ULL;
+        }
+        return static_cast<std::size_t>(hash);
+    }
+};
+
+class PatternBuilder {
+public:
+    PatternBuilder(FeedData& feedData, Findings& found) : data(feedData), findings(found) {}
+
+    // Makes a trip's visits, in any order, a pattern. `lines` gives each visit's line when known.
+    void addTrip(std::vector<Visit>& visits, std::vector<uint64_t>* lines) {
+        const uint32_t trip = visits.front().trip;
+        std::vector<std::size_t> order(visits.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            order[i] = i;
+        }
+        std::sort(order.begin(), order.end(),
+                  [&visits](std::size_t a, std::size_t b) { return visitBefore(visits[a], visits[b]); });
+        PatternKey key{data.trips[trip].route, data.trips[trip].direction, {}};
+        std::vector<float> distances;
+        const Visit* previous = nullptr;
+        for (const std::size_t i : order) {
+            const Visit& visit = visits[i];
+            const uint64_t line = lines != nullptr ? (*lines)[i] : 0;
+            if (previous != nullptr && visit.sequence == previous->sequence) {
+                findings.add("stop-sequence-not-increasing", fileName, line,
+                             "trip_id '" + data.tripIds[trip] + "', stop_sequence " + std::to_string(visit.sequence));
+                continue;
+            }
+            if (previous != nullptr && visit.stop == previous->stop) {
+                findings.add("repeated-stop", fileName, line,
+                             "trip_id '" + data.tripIds[trip] + "', stop_id '" + data.stopIds[visit.stop] + "'");
+                previous = &visit;
+                continue;
+            }
+            key.stops.push_back(visit.stop);
+            distances.push_back(visit.distance);
+            previous = &visit;
+        }
+        if (key.stops.size() < 2) {
+            findings.add("trip-too-short", fileName, 0,
+                         "trip_id '" + data.tripIds[trip] + "': " + std::to_string(key.stops.size()) + " stop");
+            data.trips[trip].pattern = rejected;
+            return;
+        }
+        const auto found = index.emplace(std::move(key), static_cast<uint32_t>(result.size()));
+        if (found.second) {
+            Pattern pattern;
+            pattern.route = found.first->first.route;
+            pattern.direction = found.first->first.direction;
+            pattern.stops = found.first->first.stops;
+            result.push_back(std::move(pattern));
+        }
+        Pattern& pattern = result[found.first->second];
+        pattern.trips += data.trips[trip].weight;
+        data.trips[trip].pattern = found.first->second;
+        if (trip < pattern.representative) {
+            pattern.representative = trip;
+            const bool complete =
+                std::none_of(distances.begin(), distances.end(), [](float d) { return std::isnan(d); });
+            pattern.shapeDistances = complete ? std::move(distances) : std::vector<float>();
+        }
+    }
+
+    std::vector<Pattern> take() { return std::move(result); }
+
+private:
+    FeedData& data;
+    Findings& findings;
+    std::unordered_map<PatternKey, uint32_t, PatternKeyHash> index;
+    std::vector<Pattern> result;
+};
+
+// Turns rows into visits, reporting the bad ones. Rows of trips that are not chosen are only
+// checked for their trip.
+class RowReader {
+public:
+    RowReader(FeedData& feedData, Findings& found) : data(feedData), findings(found) {}
+
+    enum { TripId, StopId, Sequence, Distance };
+    static std::vector<Column> columns() {
+        return {{"trip_id", true}, {"stop_id", true}, {"stop_sequence", true}, {"shape_dist_traveled", false}};
+    }
+
+    // The row's trip, or `none` for an unknown one; `visit` is set when the row is usable.
+    uint32_t read(const CsvRow& row, Visit& visit, bool& usable) {
+        usable = false;
+        const std::string_view tripId = row[TripId];
+        if (tripId != lastTripId || lastTrip == none) {
+            key.assign(tripId);
+            lastTrip = data.tripIds.find(key);
+            lastTripId = key;
+            if (lastTrip == none) {
+                findings.add("unknown-trip", fileName, row.line, "trip_id '" + key + "'");
+                return none;
+            }
+        }
+        if (!data.trips[lastTrip].chosen) {
+            return lastTrip;
+        }
+        key.assign(row[StopId]);
+        const uint32_t stop = data.stopIds.find(key);
+        const auto sequence = toCount(row[Sequence]);
+        const std::string_view distanceText = trimmed(row[Distance]);
+        const auto distance = distanceText.empty() ? std::optional<double>(std::nan("")) : toNumber(distanceText);
+        if (stop == none) {
+            findings.add("unknown-stop", fileName, row.line, "stop_id '" + key + "'");
+        } else if (!sequence) {
+            findings.add("bad-value", fileName, row.line, "stop_sequence '" + std::string(row[Sequence]) + "'");
+        } else if (!distance) {
+            findings.add("bad-value", fileName, row.line,
+                         "shape_dist_traveled '" + std::string(row[Distance]) + "'");
+        } else {
+            visit = {lastTrip, stop, *sequence, static_cast<float>(*distance)};
+            usable = true;
+        }
+        return lastTrip;
+    }
+
+private:
+    FeedData& data;
+    Findings& findings;
+    std::string key;
+    std::string lastTripId;
+    uint32_t lastTrip = none;
+};
+
+struct NotGrouped {};
+
+// One pass that keeps only the rows of the trip being read; throws NotGrouped when a trip's rows
+// turn out not to stand together.
+std::vector<Pattern> readGrouped(Feed& feed, FeedData& data, Findings& findings, uint64_t& rows,
+                                 const CsvReader::Progress& progress) {
+    PatternBuilder builder(data, findings);
+    RowReader rowReader(data, findings);
+    std::vector<bool> seen(data.trips.size());
+    std::vector<Visit> visits;
+    std::vector<uint64_t> lines;
+    uint32_t current = none;
+    const auto finishTrip = [&] {
+        if (!visits.empty()) {
+            builder.addTrip(visits, &lines);
+        }
+        visits.clear();
+        lines.clear();
+    };
+    CsvReader reader(feed, fileName, RowReader::columns(), findings);
+    reader.read(
+        [&](const CsvRow& row) {
+            ++rows;
+            Visit visit{};
+            bool usable = false;
+            const uint32_t trip = rowReader.read(row, visit, usable);
+            if (trip == none) {
+                return;
+            }
+            if (trip != current) {
+                finishTrip();
+                if (seen[trip]) {
+                    throw NotGrouped();
+                }
+                seen[trip] = true;
+                current = trip;
+            }
+            if (usable) {
+                visits.push_back(visit);
+                lines.push_back(row.line);
+            }
+        },
+        progress);
+    finishTrip();
+    return builder.take();
+}
+
+// Reads every usable row into 16 bytes, sorts them by trip and stop_sequence and makes the
+// patterns from them.
+std::vector<Pattern> readUnordered(Feed& feed, FeedData& data, Findings& findings, uint64_t& rows,
+                                   const CsvReader::Progress& progress) {
+    RowReader rowReader(data, findings);
+    std::vector<Visit> all;
+    CsvReader reader(feed, fileName, RowReader::columns(), findings);
+    reader.read(
+        [&](const CsvRow& row) {
+            ++rows;
+            Visit visit{};
+            bool usable = false;
+            rowReader.read(row, visit, usable);
+            if (usable) {
+                all.push_back(visit);
+            }
+        },
+        progress);
+    std::sort(all.begin(), all.end(), visitBefore);
+    PatternBuilder builder(data, findings);
+    std::vector<Visit> visits;
+    for (std::size_t start = 0, end = 0; start < all.size(); start = end) {
+        for (end = start; end < all.size() && all[end].trip == all[start].trip;) {
+            ++end;
+        }
+        visits.assign(all.begin() + static_cast<std::ptrdiff_t>(start), all.begin() + static_cast<std::ptrdiff_t>(end));
+        builder.addTrip(visits, nullptr);
+    }
+    return builder.take();
+}
+
+} // namespace
+
+Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const CsvReader::Progress& progress) {
+    Patterns result;
+    Findings ofGroupedPass;
+    try {
+        result.patterns = readGrouped(feed, data, ofGroupedPass, result.rows, progress);
+        findings.merge(ofGroupedPass);
+    } catch (const NotGrouped&) {
+        for (Trip& trip : data.trips) {
+            trip.pattern = none;
+        }
+        result.grouped = false;
+        result.rows = 0;
+        result.patterns = readUnordered(feed, data, findings, result.rows, progress);
+    }
+    if (result.rows == 0) {
+        throw ImportError("no-journeys", fileName, 0, "stop_times.txt has no rows");
+    }
+    for (uint32_t trip = 0; trip < data.trips.size(); ++trip) {
+        if (data.trips[trip].chosen && data.trips[trip].pattern == none) {
+            findings.add("trip-too-short", fileName, 0, "trip_id '" + data.tripIds[trip] + "': no usable stop_times row");
+        }
+    }
+    return result;
+}
+
+} // namespace pw::gtfs
