@@ -116,8 +116,8 @@ void CsvReader::takeHeader() {
     for (std::size_t i = 0; i < columns.size(); ++i) {
         for (std::size_t at = 0; at < headerSize; ++at) {
             // Some feeds put a blank after each comma of the header.
-            if (trimmed(std::string_view(row.data).substr(row.starts[at], row.starts[at + 1] - row.starts[at])) ==
-                columns[i].name) {
+            if (trimmed(std::string_view(row.data).substr(
+                    row.starts[at], row.starts[at + 1] - row.starts[at])) == columns[i].name) {
                 row.positions[i] = static_cast<int>(at);
                 break;
             }
@@ -154,7 +154,8 @@ void CsvReader::read(const std::function<void(const CsvRow&)>& handle, const Pro
             skip = 3;
         }
         first = false;
-        const std::size_t parsed = csv_parse(parser, buffer.data() + skip, got - skip, onField, onRowEnd, this);
+        const std::size_t parsed =
+            csv_parse(parser, buffer.data() + skip, got - skip, onField, onRowEnd, this);
         rethrowPending();
         failIfBad(parsed != got - skip);
         done += got;

@@ -28,7 +28,8 @@ public:
     /// The field of the asked-for column `column`; empty when the file has no such column.
     std::string_view operator[](std::size_t column) const {
         const int at = positions[column];
-        return at < 0 ? std::string_view() : std::string_view(data.data() + starts[at], starts[at + 1] - starts[at]);
+        return at < 0 ? std::string_view()
+                      : std::string_view(data.data() + starts[at], starts[at + 1] - starts[at]);
     }
 
     /// The line where the row starts (the header is line 1).

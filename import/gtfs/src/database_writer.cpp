@@ -57,7 +57,8 @@ public:
     Insert& operator=(const Insert&) = delete;
 
     Insert& text(int position, const std::string& value) {
-        check(sqlite3_bind_text(statement, position, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT));
+        check(sqlite3_bind_text(statement, position, value.data(), static_cast<int>(value.size()),
+                                SQLITE_TRANSIENT));
         return *this;
     }
     Insert& number(int position, double value) {
@@ -78,7 +79,8 @@ public:
 private:
     void check(int result) const {
         if (result != SQLITE_OK) {
-            throw ImportError("", "", 0, std::string("cannot write the database: ") + sqlite3_errmsg(database));
+            throw ImportError("", "", 0,
+                              std::string("cannot write the database: ") + sqlite3_errmsg(database));
         }
     }
 
@@ -111,7 +113,10 @@ void writeCues(sqlite3* database, const FeedData& data, const NetworkPlan& plan)
     std::set<uint32_t> stops;
     for (const PlannedLinkNode& node : plan.linkNodes) {
         if (stops.insert(node.stop).second) {
-            cue.text(1, stopCue(data.stopIds[node.stop])).text(2, "SIMPLE").text(3, data.stops[node.stop].name).run();
+            cue.text(1, stopCue(data.stopIds[node.stop]))
+                .text(2, "SIMPLE")
+                .text(3, data.stops[node.stop].name)
+                .run();
         }
     }
 }
@@ -150,7 +155,8 @@ void writeChain(Insert& membership, Insert& link, const std::string& journeyId, 
         membership.text(1, journeyId).text(2, linkId).run();
         link.text(1, linkId).text(2, plan.linkNodes[nodes[i]].id).text(3, plan.linkNodes[nodes[i + 1]].id);
         if (distances != nullptr) {
-            link.number(4, (*distances)[i]);
+            // Metres to the millimetre: more digits would only show the arithmetic.
+            link.number(4, std::round((*distances)[i] * 1000.0) / 1000.0);
         } else {
             link.null(4);
         }

@@ -6,6 +6,7 @@
 #include "text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <map>
 
@@ -29,6 +30,15 @@ std::vector<Place> placesOf(const FeedData& data, const Pattern& pattern) {
     return places;
 }
 
+// The decimal that a float of shape_dist_traveled was read from, when it had up to 7 digits.
+double decimal(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    double result = 0.0;
+    std::from_chars(text, end, result);
+    return result;
+}
+
 bool usableShapeDistances(const Pattern& pattern) {
     const std::vector<float>& d = pattern.shapeDistances;
     return !d.empty() && std::is_sorted(d.begin(), d.end()) && d.back() > d.front();
@@ -37,8 +47,10 @@ bool usableShapeDistances(const Pattern& pattern) {
 // The unit of shape_dist_traveled: the one that makes the feed's paths between stops, over all
 // patterns, 0.9 to 3 times as long as the straight lines between them, nearest to 1.2 times.
 // Nothing when no pattern has the distances, or no unit fits.
-const Unit* shapeDistanceUnit(const FeedData& data, const std::vector<Pattern>& patterns, Findings& findings) {
-    static const Unit units[] = {{"metres", 1.0}, {"kilometres", 1000.0}, {"miles", 1609.344}, {"feet", 0.3048}};
+const Unit* shapeDistanceUnit(const FeedData& data, const std::vector<Pattern>& patterns,
+                              Findings& findings) {
+    static const Unit units[] = {
+        {"metres", 1.0}, {"kilometres", 1000.0}, {"miles", 1609.344}, {"feet", 0.3048}};
     double path = 0.0;
     double straight = 0.0;
     for (const Pattern& pattern : patterns) {
@@ -70,12 +82,13 @@ const Unit* shapeDistanceUnit(const FeedData& data, const std::vector<Pattern>& 
 }
 
 // The points of the shapes in `wanted`, in shape_pt_sequence order.
-std::map<uint32_t, std::vector<Place>> readShapes(Feed& feed, const FeedData& data, const std::vector<bool>& wanted,
-                                                  Findings& findings) {
+std::map<uint32_t, std::vector<Place>> readShapes(Feed& feed, const FeedData& data,
+                                                  const std::vector<bool>& wanted, Findings& findings) {
     std::map<uint32_t, std::vector<std::pair<uint32_t, Place>>> numbered;
-    CsvReader reader(feed, "shapes.txt",
-                     {{"shape_id", true}, {"shape_pt_lat", true}, {"shape_pt_lon", true}, {"shape_pt_sequence", true}},
-                     findings);
+    CsvReader reader(
+        feed, "shapes.txt",
+        {{"shape_id", true}, {"shape_pt_lat", true}, {"shape_pt_lon", true}, {"shape_pt_sequence", true}},
+        findings);
     std::string key;
     reader.read([&](const CsvRow& row) {
         key.assign(row[0]);
@@ -89,7 +102,8 @@ std::map<uint32_t, std::vector<Place>> readShapes(Feed& feed, const FeedData& da
         if (!latitude || !longitude || std::fabs(*latitude) > 90.0 || std::fabs(*longitude) > 180.0) {
             findings.add("bad-coordinate", reader.name(), row.line, "shape_id '" + key + "'");
         } else if (!sequence) {
-            findings.add("bad-value", reader.name(), row.line, "shape_pt_sequence '" + std::string(row[3]) + "'");
+            findings.add("bad-value", reader.name(), row.line,
+                         "shape_pt_sequence '" + std::string(row[3]) + "'");
         } else {
             numbered[shape].push_back({*sequence, {*latitude, *longitude}});
         }
@@ -114,8 +128,8 @@ std::map<uint32_t, std::vector<Place>> readShapes(Feed& feed, const FeedData& da
 
 } // namespace
 
-void measureDistances(Feed& feed, const FeedData& data, const std::vector<Pattern>& patterns, NetworkPlan& plan,
-                      Findings& findings, Summary& summary) {
+void measureDistances(Feed& feed, const FeedData& data, const std::vector<Pattern>& patterns,
+                      NetworkPlan& plan, Findings& findings, Summary& summary) {
     const Unit* unit = shapeDistanceUnit(data, patterns, findings);
     summary.shapeDistUnit = unit != nullptr ? unit->name : "";
     const auto fromShapeDistances = [unit](const Pattern& pattern) {
@@ -148,7 +162,8 @@ void measureDistances(Feed& feed, const FeedData& data, const std::vector<Patter
         if (fromShapeDistances(pattern)) {
             for (std::size_t i = 0; i < links; ++i) {
                 journey.distances[i] =
-                    (static_cast<double>(pattern.shapeDistances[i + 1]) - pattern.shapeDistances[i]) * unit->metres;
+                    (decimal(pattern.shapeDistances[i + 1]) - decimal(pattern.shapeDistances[i])) *
+                    unit->metres;
             }
             summary.distances.shapeDistTraveled += links;
             continue;

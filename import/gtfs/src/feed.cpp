@@ -66,7 +66,8 @@ public:
         } else if (byFolder.size() > 1) {
             zip_discard(archive);
             throw ImportError("cannot-read-feed", "", 0,
-                              "the zip '" + label + "' has .txt files in several folders and none at its top");
+                              "the zip '" + label +
+                                  "' has .txt files in several folders and none at its top");
         }
     }
     ~ZipFeed() override { zip_discard(archive); }
@@ -110,7 +111,8 @@ public:
     std::size_t read(char* buffer, std::size_t size) override {
         const std::size_t got = std::fread(buffer, 1, size, file);
         if (got == 0 && std::ferror(file)) {
-            throw ImportError("cannot-read-feed", path, 0, "cannot read '" + path + "': " + std::strerror(errno));
+            throw ImportError("cannot-read-feed", path, 0,
+                              "cannot read '" + path + "': " + std::strerror(errno));
         }
         return got;
     }
@@ -163,7 +165,8 @@ std::string zipErrorText(int code) {
 std::unique_ptr<Feed> Feed::open(const std::string& path) {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0) {
-        throw ImportError("cannot-read-feed", "", 0, "cannot open the feed '" + path + "': " + std::strerror(errno));
+        throw ImportError("cannot-read-feed", "", 0,
+                          "cannot open the feed '" + path + "': " + std::strerror(errno));
     }
     if (S_ISDIR(status.st_mode)) {
         return std::make_unique<DirectoryFeed>(path);
@@ -172,7 +175,8 @@ std::unique_ptr<Feed> Feed::open(const std::string& path) {
     zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
     if (archive == nullptr) {
         throw ImportError("cannot-read-feed", "", 0,
-                          "cannot open the feed '" + path + "' as a zip or a directory: " + zipErrorText(code));
+                          "cannot open the feed '" + path +
+                              "' as a zip or a directory: " + zipErrorText(code));
     }
     return std::make_unique<ZipFeed>(archive, path);
 }

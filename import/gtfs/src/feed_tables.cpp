@@ -23,19 +23,21 @@ std::string quotedField(std::string_view field) { return "'" + std::string(field
 void readRoutes(Feed& feed, const Options& options, FeedData& data, Findings& findings) {
     requireFile(feed, "routes.txt");
     enum { Id, ShortName, LongName };
-    CsvReader reader(feed, "routes.txt", {{"route_id", true}, {"route_short_name", false}, {"route_long_name", false}},
-                     findings);
+    CsvReader reader(feed, "routes.txt",
+                     {{"route_id", true}, {"route_short_name", false}, {"route_long_name", false}}, findings);
     reader.read([&](const CsvRow& row) {
         if (!data.routeIds.add(std::string(row[Id])).second) {
             findings.add("duplicate-key", reader.name(), row.line, "route_id " + quotedField(row[Id]));
             return;
         }
-        data.routes.push_back({std::string(row[ShortName]), std::string(row[LongName]), options.routes.empty()});
+        data.routes.push_back(
+            {std::string(row[ShortName]), std::string(row[LongName]), options.routes.empty()});
     });
     for (const std::string& id : options.routes) {
         const uint32_t route = data.routeIds.find(id);
         if (route == none) {
-            throw ImportError("unknown-route-option", "routes.txt", 0, "routes.txt has no route_id '" + id + "'");
+            throw ImportError("unknown-route-option", "routes.txt", 0,
+                              "routes.txt has no route_id '" + id + "'");
         }
         data.routes[route].chosen = true;
     }
@@ -54,7 +56,7 @@ Services readServices(Feed& feed, int64_t day, Findings& findings) {
                           "--date needs calendar.txt or calendar_dates.txt, and the feed has neither");
     }
     if (feed.has("calendar.txt")) {
-        static const char* const days[] = {"monday", "tuesday", "wednesday", "thursday",
+        static const char* const days[] = {"monday", "tuesday",  "wednesday", "thursday",
                                            "friday", "saturday", "sunday"};
         std::vector<Column> columns{{"service_id", true}, {"start_date", true}, {"end_date", true}};
         for (const char* name : days) {
@@ -206,7 +208,8 @@ void readStops(Feed& feed, FeedData& data, Findings& findings) {
         const std::string_view type = trimmed(row[LocationType]);
         const auto typeNumber = type.empty() ? std::optional<uint32_t>(0) : toCount(type);
         if (!typeNumber || *typeNumber > 4) {
-            findings.add("bad-value", reader.name(), row.line, "location_type " + quotedField(row[LocationType]));
+            findings.add("bad-value", reader.name(), row.line,
+                         "location_type " + quotedField(row[LocationType]));
             return;
         }
         // Generic nodes and boarding areas may go without a place; nothing can stop there.

@@ -26,7 +26,8 @@ const std::vector<FindingKind> kinds = {
      "skipped."},
     {"bad-coordinate", Severity::Warning,
      "A stop's or a shape point's latitude or longitude is missing or out of range; the row is skipped."},
-    {"unknown-route", Severity::Warning, "A trip names a route_id that routes.txt does not have; it is skipped."},
+    {"unknown-route", Severity::Warning,
+     "A trip names a route_id that routes.txt does not have; it is skipped."},
     {"unknown-trip", Severity::Warning,
      "A row names a trip_id that trips.txt does not have (or whose row was skipped); it is skipped."},
     {"unknown-stop", Severity::Warning,
@@ -73,7 +74,8 @@ const char* severityName(Severity severity) {
     }
 }
 
-void Findings::add(const std::string& code, const std::string& file, uint64_t line, const std::string& detail) {
+void Findings::add(const std::string& code, const std::string& file, uint64_t line,
+                   const std::string& detail) {
     auto found = groups.find(code);
     if (found == groups.end()) {
         const FindingKind* kind = nullptr;

@@ -17,8 +17,8 @@ double greatCircle(const Place& a, const Place& b) {
     const double dLatitude = (b.latitude - a.latitude) * radians;
     const double dLongitude = (b.longitude - a.longitude) * radians;
     const double h = std::sin(dLatitude / 2) * std::sin(dLatitude / 2) +
-                     std::cos(a.latitude * radians) * std::cos(b.latitude * radians) * std::sin(dLongitude / 2) *
-                         std::sin(dLongitude / 2);
+                     std::cos(a.latitude * radians) * std::cos(b.latitude * radians) *
+                         std::sin(dLongitude / 2) * std::sin(dLongitude / 2);
     return 2.0 * metresPerDegree / radians * std::asin(std::min(1.0, std::sqrt(h)));
 }
 
@@ -45,8 +45,8 @@ std::optional<std::vector<double>> distancesAlongShape(const std::vector<Place>&
     for (std::size_t i = 0; i < shape.size(); ++i) {
         points[i] = offsetBetween(shape.front(), shape[i]);
         if (i > 0) {
-            along[i] = along[i - 1] + std::hypot(points[i].east - points[i - 1].east,
-                                                 points[i].north - points[i - 1].north);
+            along[i] = along[i - 1] +
+                       std::hypot(points[i].east - points[i - 1].east, points[i].north - points[i - 1].north);
         }
     }
     std::vector<double> result;
@@ -62,10 +62,12 @@ std::optional<std::vector<double>> distancesAlongShape(const std::vector<Place>&
             const double dx = points[i + 1].east - points[i].east;
             const double dy = points[i + 1].north - points[i].north;
             const double length2 = dx * dx + dy * dy;
-            double t = length2 > 0.0 ? ((p.east - points[i].east) * dx + (p.north - points[i].north) * dy) / length2
-                                     : 0.0;
+            double t = length2 > 0.0
+                           ? ((p.east - points[i].east) * dx + (p.north - points[i].north) * dy) / length2
+                           : 0.0;
             t = std::clamp(t, i == segment ? fraction : 0.0, 1.0);
-            const double distance = std::hypot(points[i].east + t * dx - p.east, points[i].north + t * dy - p.north);
+            const double distance =
+                std::hypot(points[i].east + t * dx - p.east, points[i].north + t * dy - p.north);
             if (distance < best) {
                 best = distance;
                 bestSegment = i;

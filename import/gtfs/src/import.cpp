@@ -39,10 +39,12 @@ public:
     explicit TemporaryDatabase(const std::string& database) {
         const auto slash = database.rfind('/');
         std::string pattern = folderOf(database) + "/." +
-                              (slash == std::string::npos ? database : database.substr(slash + 1)) + ".import-XXXXXX";
+                              (slash == std::string::npos ? database : database.substr(slash + 1)) +
+                              ".import-XXXXXX";
         const int descriptor = mkstemp(pattern.data());
         if (descriptor < 0) {
-            throw ImportError("", "", 0, "cannot make a temporary file beside '" + database + "': " + std::strerror(errno));
+            throw ImportError(
+                "", "", 0, "cannot make a temporary file beside '" + database + "': " + std::strerror(errno));
         }
         ::close(descriptor);
         path = pattern;
@@ -129,7 +131,8 @@ Report importFeed(const Options& options) {
     try {
         struct stat status {};
         if (!options.force && lstat(options.database.c_str(), &status) == 0) {
-            throw ImportError("", "", 0, "will not overwrite '" + options.database + "': it exists (--force replaces it)");
+            throw ImportError(
+                "", "", 0, "will not overwrite '" + options.database + "': it exists (--force replaces it)");
         }
         BuiltNetwork network;
         {
@@ -140,8 +143,8 @@ Report importFeed(const Options& options) {
         {
             Connection connection(temporary.path);
             // The file is renamed into place only once complete: no journal is needed while it is made.
-            sqlite3_exec(connection.handle, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr, nullptr,
-                         nullptr);
+            sqlite3_exec(connection.handle, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr,
+                         nullptr, nullptr);
             writeNetwork(connection.handle, network.data, network.plan, options);
         }
         if (!synced(temporary.path) || std::rename(temporary.path.c_str(), options.database.c_str()) != 0) {

@@ -11,7 +11,8 @@ namespace pw::gtfs {
 class ImportError : public std::runtime_error {
 public:
     ImportError(std::string findingCode, std::string feedFile, uint64_t fileLine, const std::string& message)
-        : std::runtime_error(message), code(std::move(findingCode)), file(std::move(feedFile)), line(fileLine) {}
+        : std::runtime_error(message), code(std::move(findingCode)), file(std::move(feedFile)),
+          line(fileLine) {}
 
     std::string code;
     std::string file;

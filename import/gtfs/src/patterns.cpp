@@ -74,12 +74,14 @@ public:
             const uint64_t line = lines != nullptr ? (*lines)[i] : 0;
             if (previous != nullptr && visit.sequence == previous->sequence) {
                 findings.add("stop-sequence-not-increasing", fileName, line,
-                             "trip_id '" + data.tripIds[trip] + "', stop_sequence " + std::to_string(visit.sequence));
+                             "trip_id '" + data.tripIds[trip] + "', stop_sequence " +
+                                 std::to_string(visit.sequence));
                 continue;
             }
             if (previous != nullptr && visit.stop == previous->stop) {
                 findings.add("repeated-stop", fileName, line,
-                             "trip_id '" + data.tripIds[trip] + "', stop_id '" + data.stopIds[visit.stop] + "'");
+                             "trip_id '" + data.tripIds[trip] + "', stop_id '" + data.stopIds[visit.stop] +
+                                 "'");
                 previous = &visit;
                 continue;
             }
@@ -89,7 +91,8 @@ public:
         }
         if (key.stops.size() < 2) {
             findings.add("trip-too-short", fileName, 0,
-                         "trip_id '" + data.tripIds[trip] + "': " + std::to_string(key.stops.size()) + " stop");
+                         "trip_id '" + data.tripIds[trip] + "': " + std::to_string(key.stops.size()) +
+                             " stop");
             data.trips[trip].pattern = rejected;
             return;
         }
@@ -129,7 +132,8 @@ public:
 
     enum { TripId, StopId, Sequence, Distance };
     static std::vector<Column> columns() {
-        return {{"trip_id", true}, {"stop_id", true}, {"stop_sequence", true}, {"shape_dist_traveled", false}};
+        return {
+            {"trip_id", true}, {"stop_id", true}, {"stop_sequence", true}, {"shape_dist_traveled", false}};
     }
 
     // The row's trip, or `none` for an unknown one; `visit` is set when the row is usable.
@@ -152,11 +156,13 @@ public:
         const uint32_t stop = data.stopIds.find(key);
         const auto sequence = toCount(row[Sequence]);
         const std::string_view distanceText = trimmed(row[Distance]);
-        const auto distance = distanceText.empty() ? std::optional<double>(std::nan("")) : toNumber(distanceText);
+        const auto distance =
+            distanceText.empty() ? std::optional<double>(std::nan("")) : toNumber(distanceText);
         if (stop == none) {
             findings.add("unknown-stop", fileName, row.line, "stop_id '" + key + "'");
         } else if (!sequence) {
-            findings.add("bad-value", fileName, row.line, "stop_sequence '" + std::string(row[Sequence]) + "'");
+            findings.add("bad-value", fileName, row.line,
+                         "stop_sequence '" + std::string(row[Sequence]) + "'");
         } else if (!distance) {
             findings.add("bad-value", fileName, row.line,
                          "shape_dist_traveled '" + std::string(row[Distance]) + "'");
@@ -247,7 +253,8 @@ std::vector<Pattern> readUnordered(Feed& feed, FeedData& data, Findings& finding
         for (end = start; end < all.size() && all[end].trip == all[start].trip;) {
             ++end;
         }
-        visits.assign(all.begin() + static_cast<std::ptrdiff_t>(start), all.begin() + static_cast<std::ptrdiff_t>(end));
+        visits.assign(all.begin() + static_cast<std::ptrdiff_t>(start),
+                      all.begin() + static_cast<std::ptrdiff_t>(end));
         builder.addTrip(visits, nullptr);
     }
     return builder.take();
@@ -274,7 +281,8 @@ Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const CsvR
     }
     for (uint32_t trip = 0; trip < data.trips.size(); ++trip) {
         if (data.trips[trip].chosen && data.trips[trip].pattern == none) {
-            findings.add("trip-too-short", fileName, 0, "trip_id '" + data.tripIds[trip] + "': no usable stop_times row");
+            findings.add("trip-too-short", fileName, 0,
+                         "trip_id '" + data.tripIds[trip] + "': no usable stop_times row");
         }
     }
     return result;

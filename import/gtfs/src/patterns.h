@@ -27,8 +27,8 @@ struct Pattern {
 
 struct Patterns {
     std::vector<Pattern> patterns;
-    uint64_t rows = 0;         ///< data rows of stop_times.txt
-    bool grouped = true;       ///< whether each trip's rows stood together
+    uint64_t rows = 0;   ///< data rows of stop_times.txt
+    bool grouped = true; ///< whether each trip's rows stood together
 };
 
 /// Reads stop_times.txt as a stream into patterns, and sets each chosen trip's pattern. When the

@@ -157,13 +157,14 @@ NetworkPlan planNetwork(const FeedData& data, const std::vector<Pattern>& patter
     const Pattern* previous = nullptr;
     for (const uint32_t index : rankedPatterns(data, patterns)) {
         const Pattern& pattern = patterns[index];
-        const bool sameGroup =
-            previous != nullptr && previous->route == pattern.route && previous->direction == pattern.direction;
+        const bool sameGroup = previous != nullptr && previous->route == pattern.route &&
+                               previous->direction == pattern.direction;
         number = sameGroup ? number + 1 : 1;
         previous = &pattern;
 
         PlannedJourney journey;
-        journey.id = names.at(pattern.route) + "_" + std::to_string(pattern.direction) + "_" + std::to_string(number);
+        journey.id =
+            names.at(pattern.route) + "_" + std::to_string(pattern.direction) + "_" + std::to_string(number);
         journey.route = pattern.route;
         journey.pattern = index;
         journey.selectable = number == 1 || options.allPatterns;
@@ -203,7 +204,8 @@ NetworkPlan planNetwork(const FeedData& data, const std::vector<Pattern>& patter
         }
     }
     if (unserved.size() == 1) {
-        findings.add("lone-non-journey-point", "stops.txt", 0, "stop_id '" + data.stopIds[unserved.front()] + "'");
+        findings.add("lone-non-journey-point", "stops.txt", 0,
+                     "stop_id '" + data.stopIds[unserved.front()] + "'");
     } else {
         for (const uint32_t stop : unserved) {
             plan.nonJourneyPoints.push_back(linkNodeIds.of(stop, 1));

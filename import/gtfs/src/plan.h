@@ -49,7 +49,7 @@ NetworkPlan planNetwork(const FeedData& data, const std::vector<Pattern>& patter
 
 /// Sets each journey's link distances from shape_dist_traveled, shapes.txt or the great circle,
 /// reading shapes.txt for the shapes it needs.
-void measureDistances(Feed& feed, const FeedData& data, const std::vector<Pattern>& patterns, NetworkPlan& plan,
-                      Findings& findings, Summary& summary);
+void measureDistances(Feed& feed, const FeedData& data, const std::vector<Pattern>& patterns,
+                      NetworkPlan& plan, Findings& findings, Summary& summary);
 
 } // namespace pw::gtfs

@@ -40,7 +40,8 @@ std::optional<uint32_t> toSeconds(std::string_view text) {
     text = trimmed(text);
     const auto firstColon = text.find(':');
     const auto secondColon = text.find(':', firstColon + 1);
-    if (firstColon == std::string_view::npos || secondColon != firstColon + 3 || text.size() != secondColon + 3) {
+    if (firstColon == std::string_view::npos || secondColon != firstColon + 3 ||
+        text.size() != secondColon + 3) {
         return std::nullopt;
     }
     const auto hours = toCount(text.substr(0, firstColon));
@@ -63,7 +64,8 @@ std::optional<int64_t> toDay(std::string_view text) {
     const int64_t day = *number % 100;
     static const int lengths[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (month < 1 || month > 12 || day < 1 || day > lengths[month - 1] || (month == 2 && day == 29 && !leap)) {
+    if (month < 1 || month > 12 || day < 1 || day > lengths[month - 1] ||
+        (month == 2 && day == 29 && !leap)) {
         return std::nullopt;
     }
     // Days from the civil date (Howard Hinnant's algorithm).
