@@ -2,7 +2,7 @@
 # Builds the fuzz targets with the fuzz preset and runs each for SECONDS (default 60), one after the
 # other; fails on any finding (a crash, a leak, a sanitizer report, a timeout or running out of memory).
 #
-#   fuzz/run.sh [SECONDS] [TARGET...]        targets: load_sql load_file cue_text (default all)
+#   fuzz/run.sh [SECONDS] [TARGET...]        targets: load_sql load_file cue_text gtfs_feed (default all)
 #
 # New inputs go to build/fuzz/fuzz/runs/<target>/ (the committed corpus is only read) and findings
 # to build/fuzz/fuzz/findings/<target>/. A finding is replayed with `build/fuzz/fuzz/<target> FILE`,
@@ -14,7 +14,7 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(load_sql load_file cue_text)
+    targets=(load_sql load_file cue_text gtfs_feed)
 fi
 
 cmake --workflow --preset fuzz
