@@ -39,6 +39,9 @@ int main(int argc, char** argv) {
     pwtool::addIndexCommand(app, command);
     pwtool::addReplayCommand(app, command);
     pwtool::addGeojsonCommand(app, command);
+#ifdef PATHWEAVE_GTFS_IMPORT
+    pwtool::addImportGtfsCommand(app, command);
+#endif
     // Options of the program may also follow the subcommand's name.
     for (CLI::App* subcommand : app.get_subcommands([](CLI::App*) { return true; })) {
         subcommand->fallthrough();

@@ -56,6 +56,7 @@ void addCheckCommand(CLI::App& app, Command& command);
 void addIndexCommand(CLI::App& app, Command& command);
 void addReplayCommand(CLI::App& app, Command& command);
 void addGeojsonCommand(CLI::App& app, Command& command);
+void addImportGtfsCommand(CLI::App& app, Command& command);
 
 /// The bundled sample network (SQL text) and GPS track (CSV text).
 extern const char* const sampleNetworkSql;

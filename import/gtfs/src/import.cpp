@@ -90,6 +90,13 @@ void checkOptions(const Options& options) {
     }
 }
 
+// Asks the progress callback once more whether to go on, before a file is made or renamed.
+void goOnUnlessCancelled(const Options& options) {
+    if (options.progress && !options.progress(0, 0)) {
+        throw ImportError("", "", 0, "the import was cancelled");
+    }
+}
+
 void fail(Report& report, const ImportError& error) {
     if (!error.code.empty()) {
         report.findings.add(error.code, error.file, error.line, error.what());
@@ -139,6 +146,7 @@ Report importFeed(const Options& options) {
             const std::unique_ptr<Feed> feed = Feed::open(options.feed);
             buildNetwork(*feed, options, report, network);
         }
+        goOnUnlessCancelled(options);
         TemporaryDatabase temporary(options.database);
         {
             Connection connection(temporary.path);
@@ -147,6 +155,7 @@ Report importFeed(const Options& options) {
                          nullptr, nullptr);
             writeNetwork(connection.handle, network.data, network.plan, options);
         }
+        goOnUnlessCancelled(options);
         if (!synced(temporary.path) || std::rename(temporary.path.c_str(), options.database.c_str()) != 0) {
             throw ImportError("", "", 0, "cannot write '" + options.database + "': " + std::strerror(errno));
         }

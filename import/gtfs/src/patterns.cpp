@@ -12,6 +12,8 @@ namespace pw::gtfs {
 namespace {
 
 const std::string fileName = "stop_times.txt";
+// The shortest a stop_times row with times can be: "t,1:00:00,1:00:00,s,1\n".
+constexpr uint64_t minimumRowBytes = 22;
 
 // One usable row: a stop of a trip. 16 bytes, the budget of a row when the file must be sorted.
 struct Visit {
@@ -234,6 +236,9 @@ std::vector<Pattern> readUnordered(Feed& feed, FeedData& data, Findings& finding
                                    const CsvReader::Progress& progress) {
     RowReader rowReader(data, findings);
     std::vector<Visit> all;
+    // Room for more rows than the file can hold: pages never written take no memory, and the
+    // vector never doubles (which would hold twice the rows for a moment).
+    all.reserve(static_cast<std::size_t>(feed.openFile(fileName)->size() / minimumRowBytes));
     CsvReader reader(feed, fileName, RowReader::columns(), findings);
     reader.read(
         [&](const CsvRow& row) {

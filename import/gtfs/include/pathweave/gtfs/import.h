@@ -32,7 +32,8 @@ struct Options {
     /// The journey id under which the stops that no chosen trip serves are stored.
     std::string nonJourneyPointsId = "NON_JOURNEY";
     /// Called now and then while stop_times.txt is read, with the bytes read so far and its size
-    /// (0 when unknown). Returning false cancels the import.
+    /// (0 when unknown), and with (0, 0) before the database file is made and before it is
+    /// renamed into place. Returning false cancels the import, which then leaves no file.
     std::function<bool(uint64_t read, uint64_t total)> progress;
 };
 

@@ -1,0 +1,174 @@
+// `pathweave import-gtfs`: turns a GTFS feed into a network database through the importer module,
+// and prints what it found in the feed the way `check` prints its findings.
+
+#include "json.h"
+#include "tool.h"
+
+#include <CLI/CLI.hpp>
+#include <pathweave/gtfs/import.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <iostream>
+
+namespace pwtool {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void onInterrupt(int) { interrupted = 1; }
+
+// While it lives, Ctrl-C asks the import to stop (and leave no file) instead of killing it.
+class InterruptGuard {
+public:
+    InterruptGuard() : previous(std::signal(SIGINT, onInterrupt)) {}
+    ~InterruptGuard() { std::signal(SIGINT, previous); }
+
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    void (*previous)(int);
+};
+
+struct ImportOptions {
+    pw::gtfs::Options import;
+    Format format = Format::Text;
+};
+
+// A bar of the bytes of stop_times.txt read, on a terminal only.
+bool showProgress(uint64_t read, uint64_t total) {
+    static int shown = -1;
+    if (total > 0 && isatty(STDERR_FILENO) == 1) {
+        const int percent = static_cast<int>(std::min<uint64_t>(100, read * 100 / total));
+        if (percent != shown) {
+            shown = percent;
+            std::cerr << "\rstop_times.txt [" << std::string(static_cast<std::size_t>(percent / 4), '#')
+                      << std::string(static_cast<std::size_t>(25 - percent / 4), ' ') << "] " << percent
+                      << "%" << (percent == 100 ? "\n" : "") << std::flush;
+        }
+    }
+    return interrupted == 0;
+}
+
+std::string place(const pw::gtfs::Findings::Example& example) {
+    return example.file.empty()
+               ? ""
+               : example.file + (example.line > 0 ? ":" + std::to_string(example.line) : "") + ": ";
+}
+
+void writeText(std::ostream& out, const ImportOptions& options, const pw::gtfs::Report& report) {
+    for (const pw::gtfs::Findings::Group* group : report.findings.ordered()) {
+        out << pw::gtfs::severityName(group->kind->severity) << ' ' << group->kind->code << " ("
+            << group->count << "): " << group->kind->message << '\n';
+        for (const auto& example : group->examples) {
+            out << "  " << place(example) << example.detail << '\n';
+        }
+        if (group->count > group->examples.size()) {
+            out << "  ... and " << group->count - group->examples.size() << " more\n";
+        }
+    }
+    if (!report.succeeded()) {
+        return;
+    }
+    const pw::gtfs::Summary& s = report.summary;
+    out << options.import.database << ": " << s.journeys << " journeys (" << s.selectableJourneys
+        << " selectable, " << s.circularJourneys << " circular) from " << s.tripsChosen << " of "
+        << s.tripsRead << " trips, " << s.linkNodes << " link nodes, " << s.links << " links\n"
+        << "link distances: " << s.distances.shapeDistTraveled << " from shape_dist_traveled"
+        << (s.shapeDistUnit.empty() ? "" : " (" + s.shapeDistUnit + ")") << ", " << s.distances.alongShape
+        << " along shapes, " << s.distances.greatCircle << " great-circle\n"
+        << "fences: " << s.shrunkFences << " shrunk to meet a neighbour's halfway\n"
+        << "non-journey points: " << s.nonJourneyPoints << " under the journey id '"
+        << options.import.nonJourneyPointsId << "'\n";
+}
+
+void writeJsonReport(std::ostream& out, const ImportOptions& options, const pw::gtfs::Report& report) {
+    JsonValue findings = JsonValue::array();
+    for (const pw::gtfs::Findings::Group* group : report.findings.ordered()) {
+        JsonValue examples = JsonValue::array();
+        for (const auto& example : group->examples) {
+            examples.push_back(
+                JsonValue{{"file", example.file}, {"line", example.line}, {"detail", example.detail}});
+        }
+        findings.push_back(JsonValue{{"severity", pw::gtfs::severityName(group->kind->severity)},
+                                     {"code", group->kind->code},
+                                     {"message", group->kind->message},
+                                     {"count", group->count},
+                                     {"examples", std::move(examples)}});
+    }
+    const pw::gtfs::Summary& s = report.summary;
+    JsonValue summary = nullptr;
+    if (report.succeeded()) {
+        summary = JsonValue{{"journeys", s.journeys},
+                            {"selectableJourneys", s.selectableJourneys},
+                            {"circularJourneys", s.circularJourneys},
+                            {"tripsRead", s.tripsRead},
+                            {"tripsChosen", s.tripsChosen},
+                            {"linkNodes", s.linkNodes},
+                            {"links", s.links},
+                            {"stopTimesRows", s.stopTimesRows},
+                            {"stopTimesGrouped", s.stopTimesGrouped},
+                            {"distances",
+                             {{"shapeDistTraveled", s.distances.shapeDistTraveled},
+                              {"alongShape", s.distances.alongShape},
+                              {"greatCircle", s.distances.greatCircle},
+                              {"shapeDistUnit", s.shapeDistUnit}}},
+                            {"shrunkFences", s.shrunkFences},
+                            {"nonJourneyPoints", s.nonJourneyPoints},
+                            {"nonJourneyPointsId", options.import.nonJourneyPointsId}};
+    }
+    writeJson(out, JsonValue{{"feed", options.import.feed},
+                             {"database", options.import.database},
+                             {"written", report.succeeded()},
+                             {"summary", std::move(summary)},
+                             {"findings", std::move(findings)}});
+}
+
+int runImport(ImportOptions& options) {
+    options.import.progress = showProgress;
+    pw::gtfs::Report report;
+    {
+        const InterruptGuard guard;
+        report = pw::gtfs::importFeed(options.import);
+    }
+    if (options.format == Format::Json) {
+        writeJsonReport(std::cout, options, report);
+    } else {
+        writeText(std::cout, options, report);
+    }
+    if (!report.succeeded()) {
+        throw ToolError(Failed, "cannot import '" + options.import.feed + "': " + report.failure);
+    }
+    return Success;
+}
+
+} // namespace
+
+void addImportGtfsCommand(CLI::App& app, Command& command) {
+    CLI::App* sub =
+        app.add_subcommand("import-gtfs", "Turn a GTFS feed (a zip or a directory) into a network database");
+    auto options = std::make_shared<ImportOptions>();
+    pw::gtfs::Options& o = options->import;
+    sub->add_option("feed", o.feed, "The GTFS feed: a zip file or a directory")->required();
+    sub->add_option("-o,--output", o.database, "The network database to write")->required();
+    sub->add_flag("--force", o.force, "Replace the database if it exists");
+    sub->add_flag(
+        "--all-patterns", o.allPatterns,
+        "Make every trip pattern selectable, not only the most frequent of each route and direction");
+    sub->add_option("--fence-radius", o.fenceRadius, "Half the side of each stop's geo-fence box, in metres")
+        ->check(CLI::Range(0.5, 10000.0))
+        ->capture_default_str();
+    sub->add_option("--date", o.date, "Keep only the trips that run on this day (YYYYMMDD)");
+    sub->add_option("--route", o.routes, "Keep only the trips of this route_id (repeatable)");
+    sub->add_option("--non-journey-points-id", o.nonJourneyPointsId,
+                    "The journey id under which the stops that no chosen trip serves are stored")
+        ->capture_default_str();
+    addFormatOption(*sub, options->format);
+    sub->callback([options, &command] { command = [options] { return runImport(*options); }; });
+}
+
+} // namespace pwtool
