@@ -273,6 +273,10 @@ Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const CsvR
     try {
         result.patterns = readGrouped(feed, data, ofGroupedPass, result.rows, progress);
         findings.merge(ofGroupedPass);
+    } catch (const ImportError&) {
+        // What was found up to a fatal fault stays in the report.
+        findings.merge(ofGroupedPass);
+        throw;
     } catch (const NotGrouped&) {
         for (Trip& trip : data.trips) {
             trip.pattern = none;
