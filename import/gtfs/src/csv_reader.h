@@ -27,9 +27,11 @@ class CsvRow {
 public:
     /// The field of the asked-for column `column`; empty when the file has no such column.
     std::string_view operator[](std::size_t column) const {
-        const int at = positions[column];
-        return at < 0 ? std::string_view()
-                      : std::string_view(data.data() + starts[at], starts[at + 1] - starts[at]);
+        if (positions[column] < 0) {
+            return {};
+        }
+        const auto at = static_cast<std::size_t>(positions[column]);
+        return std::string_view(data.data() + starts[at], starts[at + 1] - starts[at]);
     }
 
     /// The line where the row starts (the header is line 1).
