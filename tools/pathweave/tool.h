@@ -39,7 +39,7 @@ public:
 struct ProgramOptions {
     /// The library's log lines of this level and above go to standard error.
     int32_t logLevel = 16;
-    /// No progress and no hints on standard error.
+    /// No progress bars on standard error.
     bool quiet = false;
 };
 extern ProgramOptions programOptions;
