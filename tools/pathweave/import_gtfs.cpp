@@ -39,10 +39,10 @@ struct ImportOptions {
     Format format = Format::Text;
 };
 
-// A bar of the bytes of stop_times.txt read, on a terminal only.
+// A bar of the bytes of stop_times.txt read, on a terminal only and not with --quiet.
 bool showProgress(uint64_t read, uint64_t total) {
     static int shown = -1;
-    if (total > 0 && isatty(STDERR_FILENO) == 1) {
+    if (total > 0 && !programOptions.quiet && isatty(STDERR_FILENO) == 1) {
         const int percent = static_cast<int>(std::min<uint64_t>(100, read * 100 / total));
         if (percent != shown) {
             shown = percent;
@@ -71,6 +71,13 @@ void writeText(std::ostream& out, const ImportOptions& options, const pw::gtfs::
             out << "  ... and " << group->count - group->examples.size() << " more\n";
         }
     }
+    const auto counted = [&report](pw::gtfs::Severity severity, const char* noun) {
+        const uint64_t count = report.findings.count(severity);
+        return std::to_string(count) + ' ' + noun + (count == 1 ? "" : "s");
+    };
+    out << options.import.feed << ": " << counted(pw::gtfs::Severity::Error, "error") << ", "
+        << counted(pw::gtfs::Severity::Warning, "warning") << ", "
+        << counted(pw::gtfs::Severity::Info, "info") << '\n';
     if (!report.succeeded()) {
         return;
     }
@@ -124,6 +131,10 @@ void writeJsonReport(std::ostream& out, const ImportOptions& options, const pw::
     writeJson(out, JsonValue{{"feed", options.import.feed},
                              {"database", options.import.database},
                              {"written", report.succeeded()},
+                             {"findingCounts",
+                              {{"errors", report.findings.count(pw::gtfs::Severity::Error)},
+                               {"warnings", report.findings.count(pw::gtfs::Severity::Warning)},
+                               {"infos", report.findings.count(pw::gtfs::Severity::Info)}}},
                              {"summary", std::move(summary)},
                              {"findings", std::move(findings)}});
 }
@@ -135,11 +146,13 @@ int runImport(ImportOptions& options) {
         const InterruptGuard guard;
         report = pw::gtfs::importFeed(options.import);
     }
+    Output output("-");
     if (options.format == Format::Json) {
-        writeJsonReport(std::cout, options, report);
+        writeJsonReport(output.stream(), options, report);
     } else {
-        writeText(std::cout, options, report);
+        writeText(output.stream(), options, report);
     }
+    output.finish();
     if (!report.succeeded()) {
         throw ToolError(Failed, "cannot import '" + options.import.feed + "': " + report.failure);
     }
@@ -149,24 +162,29 @@ int runImport(ImportOptions& options) {
 } // namespace
 
 void addImportGtfsCommand(CLI::App& app, Command& command) {
-    CLI::App* sub =
-        app.add_subcommand("import-gtfs", "Turn a GTFS feed (a zip or a directory) into a network database");
+    CLI::App* sub = addCommand(
+        app, "import-gtfs", "Turn a GTFS feed (a zip or a directory) into a network database (writes DB)",
+        "pathweave import-gtfs examples/gtfs -o wrenmouth.db\n"
+        "pathweave import-gtfs feed.zip -o network.db --date 20260310 --route R1 --force\n"
+        "pathweave import-gtfs feed.zip -o network.db --all-patterns --format json");
     auto options = std::make_shared<ImportOptions>();
     pw::gtfs::Options& o = options->import;
-    sub->add_option("feed", o.feed, "The GTFS feed: a zip file or a directory")->required();
-    sub->add_option("-o,--output", o.database, "The network database to write")->required();
-    sub->add_flag("--force", o.force, "Replace the database if it exists");
+    sub->add_option("FEED", o.feed, "The GTFS feed: a zip file or a directory")->required()->type_name("");
+    sub->add_option("-o,--output", o.database, "The network database to write")->required()->type_name("DB");
+    sub->add_flag("--force", o.force, "Replace DB if it exists");
     sub->add_flag(
         "--all-patterns", o.allPatterns,
         "Make every trip pattern selectable, not only the most frequent of each route and direction");
-    sub->add_option("--fence-radius", o.fenceRadius, "Half the side of each stop's geo-fence box, in metres")
+    sub->add_option("--fence-radius", o.fenceRadius,
+                    "Half the side of each stop's geo-fence box, in metres (30)")
         ->check(CLI::Range(0.5, 10000.0))
-        ->capture_default_str();
-    sub->add_option("--date", o.date, "Keep only the trips that run on this day (YYYYMMDD)");
-    sub->add_option("--route", o.routes, "Keep only the trips of this route_id (repeatable)");
+        ->type_name("M");
+    sub->add_option("--date", o.date, "Keep only the trips that run on this day")->type_name("YYYYMMDD");
+    sub->add_option("--route", o.routes, "Keep only the trips of this route_id (repeatable)")
+        ->type_name("ID");
     sub->add_option("--non-journey-points-id", o.nonJourneyPointsId,
-                    "The journey id under which the stops that no chosen trip serves are stored")
-        ->capture_default_str();
+                    "The journey id of the stops that no chosen trip serves (NON_JOURNEY)")
+        ->type_name("ID");
     addFormatOption(*sub, options->format);
     sub->callback([options, &command] { command = [options] { return runImport(*options); }; });
 }

@@ -373,14 +373,13 @@ int replay(Network& network, const std::string& journeyId, const std::vector<Fix
 
 int runReplay(const ReplayOptions& options) {
     const std::vector<Fix> fixes = readTrackFile(options.track);
-    const std::unique_ptr<Csqlite> database = openNetworkDatabase(options.database);
+    Output output("-");
+    NetworkDatabase database(options.database);
     Network network;
-    loadNetwork(*database, options.nonJourneyPoints, options.journey, network);
-    if (network.journeys.find(options.journey) == network.journeys.journeys.end()) {
-        throw ToolError(Failed,
-                        "no journey '" + options.journey + "' in database '" + options.database + "'");
-    }
-    return replay(network, options.journey, fixes, options.format, std::cout);
+    loadNetwork(database, options.nonJourneyPoints, options.journey, network);
+    const int code = replay(network, options.journey, fixes, options.format, output.stream());
+    output.finish();
+    return code;
 }
 
 } // namespace
@@ -391,18 +390,19 @@ int replayTrack(Network& network, const std::string& journeyId, std::istream& tr
 }
 
 void addReplayCommand(CLI::App& app, Command& command) {
-    CLI::App* replay = app.add_subcommand(
-        "replay",
-        "Drive a journey along a GPS track as a host does, reporting every geo-fence entered or left");
+    CLI::App* replay = addCommand(
+        app, "replay",
+        "Drive a journey along a GPS track as a host does, reporting every geo-fence entered or left",
+        "pathweave replay network.db --journey MARKET track.csv");
     auto options = std::make_shared<ReplayOptions>();
-    replay->add_option("database", options->database, "The network database")->required();
+    addDatabaseArgument(*replay, options->database);
     replay
-        ->add_option("track", options->track,
+        ->add_option("TRACK", options->track,
                      "The GPS track: time_s,latitude,longitude lines, a header allowed")
-        ->required();
-    replay->add_option("--journey", options->journey, "The journey to drive")->required();
-    replay->add_option("--non-journey-points", options->nonJourneyPoints,
-                       "Also watch the non-journey points stored under this journey id");
+        ->required()
+        ->type_name("");
+    addJourneyOption(*replay, options->journey, true);
+    addNonJourneyPointsOption(*replay, options->nonJourneyPoints);
     addFormatOption(*replay, options->format);
     replay->callback([options, &command] { command = [options] { return runReplay(*options); }; });
 }
