@@ -75,6 +75,10 @@ void writeText(std::ostream& out, const ImportOptions& options, const pw::gtfs::
         const uint64_t count = report.findings.count(severity);
         return std::to_string(count) + ' ' + noun + (count == 1 ? "" : "s");
     };
+    // A failure outside the feed (the database exists, say) has nothing to count.
+    if (!report.succeeded() && report.findings.ordered().empty()) {
+        return;
+    }
     out << options.import.feed << ": " << counted(pw::gtfs::Severity::Error, "error") << ", "
         << counted(pw::gtfs::Severity::Warning, "warning") << ", "
         << counted(pw::gtfs::Severity::Info, "info") << '\n';
@@ -179,7 +183,15 @@ void addImportGtfsCommand(CLI::App& app, Command& command) {
                     "Half the side of each stop's geo-fence box, in metres (30)")
         ->check(CLI::Range(0.5, 10000.0))
         ->type_name("M");
-    sub->add_option("--date", o.date, "Keep only the trips that run on this day")->type_name("YYYYMMDD");
+    sub->add_option("--date", o.date, "Keep only the trips that run on this day")
+        ->type_name("YYYYMMDD")
+        ->check(
+            [](const std::string& date) {
+                const bool digits =
+                    date.size() == 8 && date.find_first_not_of("0123456789") == std::string::npos;
+                return digits ? std::string() : "--date must be a date YYYYMMDD";
+            },
+            "YYYYMMDD");
     sub->add_option("--route", o.routes, "Keep only the trips of this route_id (repeatable)")
         ->type_name("ID");
     sub->add_option("--non-journey-points-id", o.nonJourneyPointsId,
