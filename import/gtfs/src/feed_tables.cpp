@@ -4,6 +4,7 @@
 #include "import_error.h"
 #include "text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <unordered_set>
@@ -190,7 +191,8 @@ void readFrequencies(Feed& feed, FeedData& data, Findings& findings) {
         // The first row of a trip replaces the one trip it stood for; the others add theirs.
         const uint32_t runs = std::max<uint32_t>(1, (*end - *start + *headway - 1) / *headway);
         Trip& counts = data.trips[trip];
-        counts.weight = counted.insert(trip).second ? runs : counts.weight + runs;
+        const uint64_t before = counted.insert(trip).second ? 0 : counts.weight;
+        counts.weight = static_cast<uint32_t>(std::min<uint64_t>(before + runs, none));
     });
 }
 
