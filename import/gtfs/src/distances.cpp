@@ -89,10 +89,8 @@ std::map<uint32_t, std::vector<Place>> readShapes(Feed& feed, const FeedData& da
         feed, "shapes.txt",
         {{"shape_id", true}, {"shape_pt_lat", true}, {"shape_pt_lon", true}, {"shape_pt_sequence", true}},
         findings);
-    std::string key;
     reader.read([&](const CsvRow& row) {
-        key.assign(row[0]);
-        const uint32_t shape = data.shapeIds.find(key);
+        const uint32_t shape = data.shapeIds.find(row[0]);
         if (shape == none || !wanted[shape]) {
             return;
         }
@@ -100,7 +98,7 @@ std::map<uint32_t, std::vector<Place>> readShapes(Feed& feed, const FeedData& da
         const auto longitude = toNumber(row[2]);
         const auto sequence = toCount(row[3]);
         if (!latitude || !longitude || std::fabs(*latitude) > 90.0 || std::fabs(*longitude) > 180.0) {
-            findings.add("bad-coordinate", reader.name(), row.line, "shape_id '" + key + "'");
+            findings.add("bad-coordinate", reader.name(), row.line, "shape_id '" + std::string(row[0]) + "'");
         } else if (!sequence) {
             findings.add("bad-value", reader.name(), row.line,
                          "shape_pt_sequence '" + std::string(row[3]) + "'");

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 namespace pw::gtfs {
@@ -15,28 +15,24 @@ constexpr uint32_t none = std::numeric_limits<uint32_t>::max();
 /// The pattern of a trip whose rows made none (reported already).
 constexpr uint32_t rejected = none - 1;
 
-/// Texts numbered in the order they were first added.
+/// Texts numbered in the order they were first added, found by a hash table of open addressing:
+/// a look-up touches one slot and one text, which matters when every stop_times row looks up a
+/// trip that the processor's caches no longer hold.
 class Names {
 public:
     /// The number of `name`, or `none`.
-    uint32_t find(const std::string& name) const {
-        const auto found = numbers.find(name);
-        return found == numbers.end() ? none : found->second;
-    }
+    uint32_t find(std::string_view name) const;
     /// Adds `name` unless it is there; returns its number and whether it was new.
-    std::pair<uint32_t, bool> add(const std::string& name) {
-        const auto result = numbers.emplace(name, static_cast<uint32_t>(texts.size()));
-        if (result.second) {
-            texts.push_back(name);
-        }
-        return {result.first->second, result.second};
-    }
+    std::pair<uint32_t, bool> add(std::string_view name);
     const std::string& operator[](uint32_t number) const { return texts[number]; }
     std::size_t size() const { return texts.size(); }
 
 private:
-    std::unordered_map<std::string, uint32_t> numbers;
+    // A slot holds the upper half of its text's hash and the text's number plus 1; 0 is empty.
+    std::size_t slotOf(std::string_view name, uint64_t hash) const;
+
     std::vector<std::string> texts;
+    std::vector<uint64_t> slots;
 };
 
 struct Stop {

@@ -27,7 +27,7 @@ void readRoutes(Feed& feed, const Options& options, FeedData& data, Findings& fi
     CsvReader reader(feed, "routes.txt",
                      {{"route_id", true}, {"route_short_name", false}, {"route_long_name", false}}, findings);
     reader.read([&](const CsvRow& row) {
-        if (!data.routeIds.add(std::string(row[Id])).second) {
+        if (!data.routeIds.add(row[Id]).second) {
             findings.add("duplicate-key", reader.name(), row.line, "route_id " + quotedField(row[Id]));
             return;
         }
@@ -130,10 +130,8 @@ void readTrips(Feed& feed, const Options& options, FeedData& data, Findings& fin
                       {"direction_id", false},
                       {"shape_id", false}},
                      findings);
-    std::string key;
     reader.read([&](const CsvRow& row) {
-        key.assign(row[RouteId]);
-        const uint32_t route = data.routeIds.find(key);
+        const uint32_t route = data.routeIds.find(row[RouteId]);
         const std::string_view direction = trimmed(row[Direction]);
         if (route == none) {
             findings.add("unknown-route", reader.name(), row.line, "route_id " + quotedField(row[RouteId]));
@@ -143,7 +141,7 @@ void readTrips(Feed& feed, const Options& options, FeedData& data, Findings& fin
             findings.add("bad-value", reader.name(), row.line, "direction_id " + quotedField(row[Direction]));
             return;
         }
-        if (!data.tripIds.add(std::string(row[Id])).second) {
+        if (!data.tripIds.add(row[Id]).second) {
             findings.add("duplicate-key", reader.name(), row.line, "trip_id " + quotedField(row[Id]));
             return;
         }
@@ -152,14 +150,15 @@ void readTrips(Feed& feed, const Options& options, FeedData& data, Findings& fin
         trip.direction = direction == "1" ? 1 : 0;
         trip.chosen = data.routes[route].chosen;
         if (!row[ShapeId].empty()) {
-            trip.shape = data.shapeIds.add(std::string(row[ShapeId])).first;
+            trip.shape = data.shapeIds.add(row[ShapeId]).first;
         }
         if (day) {
-            key.assign(row[ServiceId]);
-            if (services.known.count(key) == 0) {
-                findings.add("unknown-service", reader.name(), row.line, "service_id " + quotedField(key));
+            const std::string service(row[ServiceId]);
+            if (services.known.count(service) == 0) {
+                findings.add("unknown-service", reader.name(), row.line,
+                             "service_id " + quotedField(service));
             }
-            trip.chosen = trip.chosen && services.running.count(key) != 0;
+            trip.chosen = trip.chosen && services.running.count(service) != 0;
         }
         data.trips.push_back(trip);
     });
@@ -173,15 +172,13 @@ void readFrequencies(Feed& feed, FeedData& data, Findings& findings) {
                      {{"trip_id", true}, {"start_time", true}, {"end_time", true}, {"headway_secs", true}},
                      findings);
     std::set<uint32_t> counted;
-    std::string key;
     reader.read([&](const CsvRow& row) {
-        key.assign(row[0]);
-        const uint32_t trip = data.tripIds.find(key);
+        const uint32_t trip = data.tripIds.find(row[0]);
         const auto start = toSeconds(row[1]);
         const auto end = toSeconds(row[2]);
         const auto headway = toCount(row[3]);
         if (trip == none) {
-            findings.add("unknown-trip", reader.name(), row.line, "trip_id " + quotedField(key));
+            findings.add("unknown-trip", reader.name(), row.line, "trip_id " + quotedField(row[0]));
             return;
         }
         if (!start || !end || !headway || *headway == 0 || *end < *start) {
@@ -226,7 +223,7 @@ void readStops(Feed& feed, FeedData& data, Findings& findings) {
                              quotedField(row[Longitude]));
             return;
         }
-        if (!data.stopIds.add(std::string(row[Id])).second) {
+        if (!data.stopIds.add(row[Id]).second) {
             findings.add("duplicate-key", reader.name(), row.line, "stop_id " + quotedField(row[Id]));
             return;
         }

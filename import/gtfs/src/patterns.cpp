@@ -143,25 +143,23 @@ public:
         usable = false;
         const std::string_view tripId = row[TripId];
         if (tripId != lastTripId || lastTrip == none) {
-            key.assign(tripId);
-            lastTrip = data.tripIds.find(key);
-            lastTripId = key;
+            lastTripId.assign(tripId);
+            lastTrip = data.tripIds.find(tripId);
             if (lastTrip == none) {
-                findings.add("unknown-trip", fileName, row.line, "trip_id '" + key + "'");
+                findings.add("unknown-trip", fileName, row.line, "trip_id '" + lastTripId + "'");
                 return none;
             }
         }
         if (!data.trips[lastTrip].chosen) {
             return lastTrip;
         }
-        key.assign(row[StopId]);
-        const uint32_t stop = data.stopIds.find(key);
+        const uint32_t stop = data.stopIds.find(row[StopId]);
         const auto sequence = toCount(row[Sequence]);
         const std::string_view distanceText = trimmed(row[Distance]);
         const auto distance =
             distanceText.empty() ? std::optional<double>(std::nan("")) : toNumber(distanceText);
         if (stop == none) {
-            findings.add("unknown-stop", fileName, row.line, "stop_id '" + key + "'");
+            findings.add("unknown-stop", fileName, row.line, "stop_id '" + std::string(row[StopId]) + "'");
         } else if (!sequence) {
             findings.add("bad-value", fileName, row.line,
                          "stop_sequence '" + std::string(row[Sequence]) + "'");
@@ -178,7 +176,6 @@ public:
 private:
     FeedData& data;
     Findings& findings;
-    std::string key;
     std::string lastTripId;
     uint32_t lastTrip = none;
 };
