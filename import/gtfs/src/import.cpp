@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace pw::gtfs {

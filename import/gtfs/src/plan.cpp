@@ -3,10 +3,10 @@
 #include "import_error.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <set>
-#include <unordered_set>
 
 namespace pw::gtfs {
 
