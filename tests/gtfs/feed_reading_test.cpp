@@ -35,6 +35,9 @@ struct ReadingCase {
     std::string firstExample;          // "file:line" of the first finding's first example
 };
 
+// Google Test prints a parameter by its name, not by its bytes (which hold padding).
+void PrintTo(const ReadingCase& c, std::ostream* out) { *out << c.name; }
+
 class GtfsFeedReading : public testing::TestWithParam<ReadingCase> {};
 
 TEST_P(GtfsFeedReading, reportsBadRowsWithTheirPlaceAndWritesTheRest) {
@@ -82,6 +85,9 @@ struct RefusedCase {
     std::vector<std::string> routes;
     std::string failure;
 };
+
+// Google Test prints a parameter by its name, not by its bytes (which hold padding).
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
 
 class GtfsRefusedFeed : public testing::TestWithParam<RefusedCase> {};
 

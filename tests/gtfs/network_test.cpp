@@ -47,6 +47,9 @@ struct ChoiceCase {
     std::vector<std::string> journeys;
 };
 
+// Google Test prints a parameter by its name, not by its bytes (which hold padding).
+void PrintTo(const ChoiceCase& c, std::ostream* out) { *out << c.name; }
+
 class GtfsTripChoice : public testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(GtfsTripChoice, keepsTheTripsOfTheDayAndRoutesAsked) {
