@@ -2,7 +2,7 @@ include(CMakePackageConfigHelpers)
 
 set(PATHWEAVE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Pathweave)
 
-install(TARGETS Pathweave Csqlite CDebug strutil
+install(TARGETS Pathweave PathweaveTrack Csqlite CDebug strutil
     EXPORT PathweaveTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
