@@ -45,14 +45,5 @@ bool segmentMeetsBox(const CPoint& from, const CPoint& to, const CBounds& box) {
     return true;
 }
 
-double distanceToSegment(double x, double y, double ax, double ay, double bx, double by) {
-    const double dx = bx - ax;
-    const double dy = by - ay;
-    const double length2 = dx * dx + dy * dy;
-    const double along =
-        length2 > 0.0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / length2, 0.0, 1.0) : 0.0;
-    return std::hypot(x - (ax + along * dx), y - (ay + along * dy));
-}
-
 } // namespace track
 } // namespace pw

@@ -5,6 +5,8 @@
 
 #include <pathweave/journey.h>
 
+#include <algorithm>
+
 namespace pw {
 namespace track {
 
@@ -23,8 +25,17 @@ CBounds grownBox(const CBounds& box, double metres);
 /// Whether the segment from `from` to `to` meets `box`.
 bool segmentMeetsBox(const CPoint& from, const CPoint& to, const CBounds& box);
 
-/// The distance from (x, y) to the segment from (ax, ay) to (bx, by), all in one unit.
-double distanceToSegment(double x, double y, double ax, double ay, double bx, double by);
+/// The square of the distance from (x, y) to the segment from (ax, ay) to (bx, by), all in one unit.
+inline double squaredDistanceToSegment(double x, double y, double ax, double ay, double bx, double by) {
+    const double dx = bx - ax;
+    const double dy = by - ay;
+    const double length2 = dx * dx + dy * dy;
+    const double along =
+        length2 > 0.0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / length2, 0.0, 1.0) : 0.0;
+    const double east = x - (ax + along * dx);
+    const double north = y - (ay + along * dy);
+    return east * east + north * north;
+}
 
 } // namespace track
 } // namespace pw

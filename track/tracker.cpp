@@ -108,12 +108,12 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
     started = true;
     last = fix;
 
-    watchRoute(fix);
+    const double x = (fix.position.longitude - originLongitude) * metresPerDegreeLongitude;
+    const double y = (fix.position.latitude - originLatitude) * metresPerDegreeLatitude;
+    watchRoute(fix.time, x, y);
     watchDeparture(fix);
     // Noise around the node reached last must not reach across to the next one.
     const bool clearOfLast = lastReached == fences.size() || !inBox(fix.position, fences[lastReached].grown);
-    const double x = (fix.position.longitude - originLongitude) * metresPerDegreeLongitude;
-    const double y = (fix.position.latitude - originLatitude) * metresPerDegreeLatitude;
     const double previousX = (previous.position.longitude - originLongitude) * metresPerDegreeLongitude;
     const double previousY = (previous.position.latitude - originLatitude) * metresPerDegreeLatitude;
     const bool sparse = hasPrevious && fix.time - previous.time > in.entryTime;
@@ -159,9 +159,10 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
     return events;
 }
 
-double Tracker::metresBetween(const CPoint& from, const CPoint& to) const {
-    return std::hypot((to.longitude - from.longitude) * metresPerDegreeLongitude,
-                      (to.latitude - from.latitude) * metresPerDegreeLatitude);
+double Tracker::squaredMetresBetween(const CPoint& from, const CPoint& to) const {
+    const double east = (to.longitude - from.longitude) * metresPerDegreeLongitude;
+    const double north = (to.latitude - from.latitude) * metresPerDegreeLatitude;
+    return east * east + north * north;
 }
 
 bool Tracker::accept(const Fix& fix) {
@@ -179,12 +180,10 @@ bool Tracker::accept(const Fix& fix) {
         ++tally.jumps;
         return false;
     }
-    if (started) {
-        if (metresBetween(last.position, position) >
-            in.maxSpeed * (fix.time - last.time) + in.jumpAllowance) {
-            ++tally.jumps;
-            return false;
-        }
+    const double reach = in.maxSpeed * (fix.time - last.time) + in.jumpAllowance;
+    if (started && squaredMetresBetween(last.position, position) > reach * reach) {
+        ++tally.jumps;
+        return false;
     }
     ++tally.used;
     return true;
@@ -204,7 +203,7 @@ void Tracker::findStart(const Fix& fix) {
     for (std::size_t index = circular ? 0 : 1; index < fences.size(); ++index) {
         const Fence& from = fences[(index + fences.size() - 1) % fences.size()];
         const Fence& to = fences[index];
-        const double distance = distanceToSegment(x, y, from.x, from.y, to.x, to.y);
+        const double distance = squaredDistanceToSegment(x, y, from.x, from.y, to.x, to.y);
         if (distance < nearest) {
             nearest = distance;
             expected = index;
@@ -245,46 +244,50 @@ void Tracker::watchDeparture(const Fix& fix) {
     }
 }
 
-void Tracker::watchRoute(const Fix& fix) {
+void Tracker::watchRoute(double time, double x, double y) {
     if (journey.order == CJourney::Random || done || fences.empty()) {
         return;
     }
-    const double x = (fix.position.longitude - originLongitude) * metresPerDegreeLongitude;
-    const double y = (fix.position.latitude - originLatitude) * metresPerDegreeLatitude;
-    if (routeDistance(x, y) <= in.offJourneyDistance) {
+    if (nearRoute(x, y, in.offJourneyDistance)) {
         farSince = none;
         if (off) {
             off = false;
-            events.push_back(Event{Event::BackOnJourney, fix.time, Event::noNode});
+            events.push_back(Event{Event::BackOnJourney, time, Event::noNode});
         }
         return;
     }
     if (std::isnan(farSince)) {
-        farSince = fix.time;
+        farSince = time;
     }
-    if (!off && fix.time - farSince >= in.offJourneyTime) {
+    if (!off && time - farSince >= in.offJourneyTime) {
         off = true;
-        events.push_back(Event{Event::OffJourney, fix.time, Event::noNode});
+        events.push_back(Event{Event::OffJourney, time, Event::noNode});
     }
 }
 
-// The route near the vehicle: the straight legs between the centres of the fence before the
-// expected one and of each fence of the window.
-double Tracker::routeDistance(double x, double y) const {
+// Whether (x, y) is within `metres` of the route near the vehicle: the straight legs between the
+// centres of the fence before the expected one and of each fence of the window, nearest first.
+bool Tracker::nearRoute(double x, double y, double metres) const {
     const std::size_t count = fences.size();
     const bool circular = journey.order == CJourney::Circular;
+    const double limit = metres * metres;
     std::size_t from = circular ? (expected + count - 1) % count : (expected == 0 ? 0 : expected - 1);
-    double nearest = std::hypot(x - fences[from].x, y - fences[from].y);
+    if (squaredDistanceToSegment(x, y, fences[from].x, fences[from].y, fences[from].x, fences[from].y) <=
+        limit) {
+        return true;
+    }
     for (std::size_t leg = 0; leg < evidence.size(); ++leg) {
         const std::size_t to = (expected + leg) % count;
         if (!circular && to < expected) {
             break;
         }
-        nearest = std::min(
-            nearest, distanceToSegment(x, y, fences[from].x, fences[from].y, fences[to].x, fences[to].y));
+        if (squaredDistanceToSegment(x, y, fences[from].x, fences[from].y, fences[to].x, fences[to].y) <=
+            limit) {
+            return true;
+        }
         from = to;
     }
-    return nearest;
+    return false;
 }
 
 void Tracker::reach(std::size_t index, bool passed, double time) {

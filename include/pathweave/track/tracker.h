@@ -166,11 +166,11 @@ private:
     std::size_t candidateCount() const;
     std::size_t candidate(std::size_t slot) const;
     void watchDeparture(const Fix& fix);
-    void watchRoute(const Fix& fix);
+    void watchRoute(double time, double x, double y);
     void reach(std::size_t fence, bool passed, double time);
     void resetEvidence();
-    double routeDistance(double x, double y) const;
-    double metresBetween(const CPoint& from, const CPoint& to) const;
+    bool nearRoute(double x, double y, double metres) const;
+    double squaredMetresBetween(const CPoint& from, const CPoint& to) const;
 
     CJourney& journey;
     Rules in;
