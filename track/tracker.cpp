@@ -73,14 +73,13 @@ Tracker::Tracker(CJourney& tracked, const Rules& rules, Start from)
     // The most one fix can bring: a departure, every node of the window skipped but one, that one's
     // arrival, completion, and a change of being off the journey.
     events.reserve(evidence.size() + 4);
-    lastReached = fences.size();
     departingSince = none;
     farSince = none;
     resetEvidence();
 }
 
 // The direction of travel through each fence: from the fence before it to the fence after it. A
-// random journey has none, and every direction counts as ahead.
+// random journey has none.
 void Tracker::pointTravel() {
     const std::size_t count = fences.size();
     const bool circular = journey.order == CJourney::Circular;
@@ -112,8 +111,6 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
     const double y = (fix.position.latitude - originLatitude) * metresPerDegreeLatitude;
     watchRoute(fix.time, x, y);
     watchDeparture(fix);
-    // Noise around the node reached last must not reach across to the next one.
-    const bool clearOfLast = lastReached == fences.size() || !inBox(fix.position, fences[lastReached].grown);
     const double previousX = (previous.position.longitude - originLongitude) * metresPerDegreeLongitude;
     const double previousY = (previous.position.latitude - originLatitude) * metresPerDegreeLatitude;
     const bool sparse = hasPrevious && fix.time - previous.time > in.entryTime;
@@ -148,7 +145,7 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
             onward &&
             (seen.insideFixes > 0 ||
              (fromBefore && sparse && segmentMeetsBox(previous.position, fix.position, fence.grown)));
-        if (hasPrevious && clearOfLast && crossing) {
+        if (crossing) {
             reach(index, beyond, fix.time);
             break;
         }
@@ -307,7 +304,6 @@ void Tracker::reach(std::size_t index, bool passed, double time) {
     atNode = passed ? Event::noNode : node;
     atFence = index;
     departingSince = none;
-    lastReached = index;
     expected = (index + 1) % fences.size();
     if (journey.order == CJourney::Random) {
         done = std::find(reached.begin(), reached.end(), false) == reached.end();

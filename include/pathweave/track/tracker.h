@@ -56,12 +56,15 @@ struct Event {
 };
 
 /// The rules that turn noisy fixes into events, with the defaults chosen with the track simulator
-/// (docs/tracking.md tells how).
+/// (docs/tracking.md tells how). A node is reached when its entry is confirmed (the vehicle is at
+/// it: Arrived), or when the vehicle is seen inside it and then out of it ahead, or when fixes
+/// further apart than `entryTime` step from before it to past it through it or its margin (the
+/// vehicle went through it: Passed when that fix is beyond the margin, else Arrived).
 struct Rules {
     /// Entry into a fence is confirmed after this many fixes inside it...
     unsigned entryFixes = 2;
-    /// ...or once the fixes inside it span this many seconds, whichever comes first. A fix outside
-    /// the fence by more than `exitMargin` starts the count again.
+    /// ...or once the fixes inside it span this many seconds, whichever comes first. A fix beyond
+    /// `exitMargin` starts the count again.
     double entryTime = 3.0;
     /// Metres beyond its fence that the vehicle must be before it counts as having left a node.
     double exitMargin = 15.0;
@@ -77,10 +80,10 @@ struct Rules {
     double maxSpeed = 30.0;
     /// Metres of position noise allowed on top of `maxSpeed` between two fixes.
     double jumpAllowance = 40.0;
-    /// Metres from the route between the nodes around the next expected one beyond which the
-    /// vehicle is off the journey...
+    /// Metres from the route beyond which the vehicle is off the journey: the route is the straight
+    /// legs between the centres of the fences around the next expected one...
     double offJourneyDistance = 150.0;
-    /// ...once it has been that far for this many seconds.
+    /// ...once it has been that far for this many seconds. A random journey has no route.
     double offJourneyTime = 20.0;
 };
 
@@ -187,7 +190,6 @@ private:
     bool started = false;
     Fix last;
     std::size_t expected = 0; // fence expected next
-    std::size_t lastReached;  // fence reached last, or fences.size()
     std::size_t atNode = Event::noNode;
     std::size_t atFence = 0;
     double departingSince;
