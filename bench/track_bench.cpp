@@ -284,7 +284,9 @@ void sweep(const std::vector<Network>& networks) {
         {"entryFixes", [](Rules& r, double v) { r.entryFixes = unsigned(v); }, {1, 2, 3, 4}},
         {"entryTime", [](Rules& r, double v) { r.entryTime = v; }, {1, 3, 5, 10}},
         {"exitMargin", [](Rules& r, double v) { r.exitMargin = v; }, {0, 5, 15, 30}},
+        {"exitTime", [](Rules& r, double v) { r.exitTime = v; }, {0, 3, 10}},
         {"window", [](Rules& r, double v) { r.window = unsigned(v); }, {1, 2, 4, 8}},
+        {"maxAccuracy", [](Rules& r, double v) { r.maxAccuracy = v; }, {30, 50, 100}},
         {"maxSpeed", [](Rules& r, double v) { r.maxSpeed = v; }, {20, 30, 50}},
         {"jumpAllowance", [](Rules& r, double v) { r.jumpAllowance = v; }, {20, 40, 80}},
     };

@@ -32,3 +32,5 @@ install(FILES
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/pathweave.pc.in ${CMAKE_CURRENT_BINARY_DIR}/pathweave.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pathweave.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/pathweave-track.pc.in ${CMAKE_CURRENT_BINARY_DIR}/pathweave-track.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pathweave-track.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

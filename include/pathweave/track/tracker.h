@@ -62,7 +62,7 @@ struct Event {
 /// vehicle went through it: Passed when that fix is beyond the margin, else Arrived).
 struct Rules {
     /// Entry into a fence is confirmed after this many fixes inside it...
-    unsigned entryFixes = 2;
+    unsigned entryFixes = 3;
     /// ...or once the fixes inside it span this many seconds, whichever comes first. A fix beyond
     /// `exitMargin` starts the count again.
     double entryTime = 3.0;
@@ -111,8 +111,9 @@ struct FixCounts {
 /// pass, so the library logs as for a host that did it by hand; it performs no cue, owns no thread
 /// and reads no clock. The journey must outlive the tracker and stay where it is (a collection
 /// that appends journeys moves them). After construction, a fix costs time in proportion to the
-/// window (to the number of nodes, for a random journey) and allocates nothing.
-class PATHWEAVE_EXPORT Tracker {
+/// window (to the number of nodes, for a random journey) and allocates nothing. Only the constructor
+/// and `update` are exported; the rest is inline or private.
+class Tracker {
 public:
     /// Where the tracker expects the vehicle first.
     enum class Start {
@@ -124,7 +125,8 @@ public:
 
     /// Tracks `journey` under `rules`, from `start`. Rules out of range (a window of 0, a negative
     /// or NaN time or distance) are replaced by their defaults.
-    explicit Tracker(CJourney& journey, const Rules& rules = Rules(), Start start = Start::FirstNode);
+    PATHWEAVE_EXPORT explicit Tracker(CJourney& journey, const Rules& rules = Rules(),
+                                      Start start = Start::FirstNode);
 
     // Holds a reference to the journey and per-fence state of it; a copy would track twice.
     Tracker(const Tracker&) = delete;
@@ -132,7 +134,7 @@ public:
 
     /// Takes the next fix and returns the events it confirmed, in order (often none). The list is
     /// valid until the next call.
-    const std::vector<Event>& update(const Fix& fix);
+    PATHWEAVE_EXPORT const std::vector<Event>& update(const Fix& fix);
 
     /// The rules in force.
     const Rules& rules() const { return in; }
