@@ -247,8 +247,9 @@ Reception reception(const Condition& condition) {
 
 void printTable(const std::vector<Network>& networks) {
     std::printf(
-        "| network | jitter | interval | outliers, dropouts | precision | recall | duplicates | missed | "
-        "median delay | ns per fix | x window pass |\n|---|---|---|---|---|---|---|---|---|---|---|\n");
+        "| network | jitter | interval | outliers, dropouts | method | precision | recall | duplicates | "
+        "missed | median delay | ns per fix | / window pass |\n"
+        "|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     const Rules rules;
     for (const Network& network : networks) {
         for (const bool troubled : {false, true}) {
@@ -259,8 +260,8 @@ void printTable(const std::vector<Network>& networks) {
                         Score& score = side == 0 ? row.tracker : row.naive;
                         const double ns = side == 0 ? row.trackerNs : row.naiveNs;
                         std::printf(
-                            "| %s | %g m | %g s | %s | %s %s | %s | %zu | %zu | %.1f s | %.0f | %.2f |\n",
-                            side == 0 ? network.name.c_str() : "", jitter, interval, troubled ? "yes" : "no",
+                            "| %s | %g m | %g s | %s | %s | %s | %s | %zu | %zu | %.1f s | %.0f | %.2f |\n",
+                            network.name.c_str(), jitter, interval, troubled ? "yes" : "no",
                             side == 0 ? "tracker" : "naive", percent(score.precision()).c_str(),
                             percent(score.recall()).c_str(), score.duplicates, score.visits - score.matched,
                             score.medianDelay(), ns, ns / row.windowNs);
