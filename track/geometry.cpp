@@ -9,7 +9,7 @@ namespace track {
 CBounds grownBox(const CBounds& box, double metres) {
     const double centre = (box.latMin + box.latMax) / 2.0;
     // Near a pole a degree of longitude shrinks to nothing; a floor keeps the margin finite.
-    const double cosine = std::max(std::cos(centre * 3.14159265358979323846 / 180.0), 1e-6);
+    const double cosine = std::max(std::cos(centre * radiansPerDegree), 1e-6);
     const double latitude = metres / metresPerDegree;
     const double longitude = latitude / cosine;
     return CBounds{true, box.latMin - latitude, box.longMin - longitude, box.latMax + latitude,

@@ -10,8 +10,10 @@
 namespace pw {
 namespace track {
 
+constexpr double radiansPerDegree = 3.14159265358979323846 / 180.0;
+
 /// Metres per degree of latitude on a sphere of the Earth's mean radius.
-constexpr double metresPerDegree = 6371008.8 * 3.14159265358979323846 / 180.0;
+constexpr double metresPerDegree = 6371008.8 * radiansPerDegree;
 
 /// Whether `point` lies in `box`, edges included, as CLinkNode::WithinBounds decides for a valid box.
 inline bool inBox(const CPoint& point, const CBounds& box) {

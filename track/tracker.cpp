@@ -56,7 +56,7 @@ Tracker::Tracker(CJourney& tracked, const Rules& rules, Start from)
         originLongitude = origin.longitude;
     }
     metresPerDegreeLatitude = metresPerDegree;
-    metresPerDegreeLongitude = metresPerDegree * std::cos(originLatitude * 3.14159265358979323846 / 180.0);
+    metresPerDegreeLongitude = metresPerDegree * std::cos(originLatitude * radiansPerDegree);
     for (Fence& fence : fences) {
         const CPoint middle = centre(journey.linkNodes[fence.node].bounds);
         fence.x = (middle.longitude - originLongitude) * metresPerDegreeLongitude;

@@ -98,7 +98,7 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
          line,
          pw::CJourney::Standard,
          path(0, {{-50, 0}, {450, 0}}),
-         {"4 arrived A", "12 departed A", "24 arrived B", "32 departed B", "44 arrived C", "44 completed"}},
+         {"5 arrived A", "12 departed A", "25 arrived B", "32 departed B", "45 arrived C", "45 completed"}},
         {"a track along a fence's edge, in and out of it every fix",
          line,
          pw::CJourney::Standard,
@@ -107,13 +107,13 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
         {"overlapping fences, stood in the overlap: the next one first, then the other",
          {{"A", 0, 0}, {"B", 6, 0}},
          pw::CJourney::Standard,
-         {{0, 3, 0}, {1, 3, 0}, {2, 3, 0}, {3, 3, 0}},
-         {"1 arrived A", "3 departed A", "3 arrived B", "3 completed"}},
+         {{0, 3, 0}, {1, 3, 0}, {2, 3, 0}, {3, 3, 0}, {4, 3, 0}, {5, 3, 0}},
+         {"2 arrived A", "5 departed A", "5 arrived B", "5 completed"}},
         {"a detour round B: skipped once C is reached",
          line,
          pw::CJourney::Standard,
          path(0, {{-30, 0}, {100, 0}, {100, 80}, {300, 80}, {300, 0}, {450, 0}}),
-         {"2 arrived A", "10 departed A", "58 skipped B", "58 arrived C", "58 completed"}},
+         {"3 arrived A", "10 departed A", "59 skipped B", "59 arrived C", "59 completed"}},
         {"sparse fixes either side of a fence",
          line,
          pw::CJourney::Standard,
@@ -123,13 +123,13 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
          triangle,
          pw::CJourney::Circular,
          path(0, {{-30, 0}, {200, 0}, {100, 170}, {0, 0}, {30, 0}}),
-         {"2 arrived A", "10 departed A", "22 arrived B", "31 departed B", "42 arrived C", "50 departed C",
-          "61 arrived A"}},
+         {"3 arrived A", "10 departed A", "23 arrived B", "31 departed B", "43 arrived C", "50 departed C",
+          "62 arrived A"}},
         {"a random journey takes any order, each stop once",
          line,
          pw::CJourney::Random,
          path(0, {{430, 0}, {400, 0}, {400, 100}, {0, 100}, {0, 0}, {0, 100}, {200, 100}, {200, 0}}),
-         {"2 arrived C", "10 departed C", "62 arrived A", "70 departed A", "102 arrived B", "102 completed"}},
+         {"3 arrived C", "10 departed C", "63 arrived A", "70 departed A", "103 arrived B", "103 completed"}},
         {"an outlier 230 m ahead, beyond the next stop, is ignored",
          line,
          pw::CJourney::Standard,
@@ -139,7 +139,7 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
          line,
          pw::CJourney::Standard,
          path(0, {{0, 0}, {0, 400}, {0, 0}}),
-         {"1 arrived A", "7 departed A", "36 off", "65 back on"}},
+         {"2 arrived A", "7 departed A", "36 off", "65 back on"}},
     };
     for (const Case& test : cases) {
         pw::CJourney journey = journeyOf(test.stops, test.order);
@@ -161,7 +161,7 @@ TEST(Tracker, resumesAtTheNearestStopAhead) {
     pw::CJourney journey = journeyOf({{"A", 0, 0}, {"B", 200, 0}, {"C", 400, 0}}, pw::CJourney::Standard);
     Tracker tracker(journey, Rules(), Tracker::Start::NearestNodeAhead);
     EXPECT_EQ(drive(tracker, journey, path(0, {{250, 0}, {400, 0}})),
-              (std::vector<std::string>{"14 arrived C", "14 completed"}));
+              (std::vector<std::string>{"15 arrived C", "15 completed"}));
 }
 
 TEST(Tracker, ignoresAndCountsFixesItCannotUse) {
