@@ -10,9 +10,13 @@ namespace {
 
 int32_t threshold = 8;
 CDebug::LineSink customSink;
+int32_t customSinkFrom = INT32_MIN;
 
+// The line goes out whole: ids read from a database may hold any byte, NUL included.
 void defaultSink(int32_t level, const char* line, std::size_t length) {
-    std::fprintf(stderr, "%ld\t%.*s\n", static_cast<long>(level), static_cast<int>(length), line);
+    std::fprintf(stderr, "%ld\t", static_cast<long>(level));
+    std::fwrite(line, 1, length, stderr);
+    std::fputc('\n', stderr);
 }
 
 } // namespace
@@ -53,8 +57,8 @@ protected:
     }
 
 private:
-    // The default sink would print nothing of a line below its threshold, so nothing of it is kept.
-    bool dropping() const { return !customSink && owner.level < threshold; }
+    // No sink would take a line below its level, so nothing of it is kept.
+    bool dropping() const { return owner.level < (customSink ? customSinkFrom : threshold); }
 
     // Appends text to the pending lines, skipping what is left of a lost line up to its newline.
     void keep(const char* text, std::size_t count) {
@@ -113,7 +117,10 @@ namespace CDebug {
 
 CDebugLogStream* Main = nullptr;
 
-void SetLineSink(LineSink sink) { customSink = std::move(sink); }
+void SetLineSink(LineSink sink, int32_t fromLevel) {
+    customSink = std::move(sink);
+    customSinkFrom = fromLevel;
+}
 
 void SetThreshold(int32_t value) { threshold = value; }
 

@@ -5,13 +5,53 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 #include <memory>
 
 namespace {
 
 std::string openFailure(const std::string& filename, const std::string& why) {
     return "cannot open database '" + filename + "': " + why;
+}
+
+// A database in WAL mode is read through the write-ahead log beside it and a shared-memory index
+// that SQLite makes on opening, read-only or not. Without a log, or with an empty one, the file
+// holds everything: it is then opened as immutable, which makes no file and needs no lock.
+bool isWalWithoutLog(const std::string& filename) {
+    unsigned char header[20] = {};
+    std::ifstream file(filename, std::ios::binary);
+    if (!file.read(reinterpret_cast<char*>(header), sizeof header) || header[18] != 2 || header[19] != 2) {
+        return false;
+    }
+    struct stat log {};
+    return stat((filename + "-wal").c_str(), &log) != 0 || log.st_size == 0;
+}
+
+// `filename` as an SQLite URI that opens it immutable.
+std::string immutableUri(const std::string& filename) {
+    static const char* const hex = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char ch : filename) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (std::isalnum(byte) != 0 || std::strchr("/-._~", ch) != nullptr) {
+            uri += ch;
+        } else {
+            uri += '%';
+            uri += hex[byte >> 4];
+            uri += hex[byte & 0xF];
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+std::string walHint(const std::string& filename) {
+    return " (the database is in WAL mode, and SQLite reads its write-ahead log '" + filename +
+           "-wal' only by making '" + filename +
+           "-shm' beside it: make the folder writable, or checkpoint the log where it is with "
+           "PRAGMA wal_checkpoint(TRUNCATE))";
 }
 
 struct ConnectionCloser {
@@ -33,8 +73,11 @@ Csqlite::Csqlite(const std::string& path) : filename(path) {
     }
     // Until the connection is this object's, it is closed on every way out, an allocation failure
     // while the error message is made included: a constructor that throws runs no destructor.
+    const bool immutable = isWalWithoutLog(filename);
     sqlite3* opening = nullptr;
-    const int opened = sqlite3_open_v2(filename.c_str(), &opening, SQLITE_OPEN_READONLY, nullptr);
+    const int opened = immutable ? sqlite3_open_v2(immutableUri(filename).c_str(), &opening,
+                                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr)
+                                 : sqlite3_open_v2(filename.c_str(), &opening, SQLITE_OPEN_READONLY, nullptr);
     std::unique_ptr<sqlite3, ConnectionCloser> guard(opening);
     if (opened != SQLITE_OK) {
         errorMessage = openFailure(filename, opening ? sqlite3_errmsg(opening) : "out of memory");
@@ -43,7 +86,9 @@ Csqlite::Csqlite(const std::string& path) : filename(path) {
     // Reading the schema reads the file header, which tells a database from any other file.
     if (sqlite3_exec(opening, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) !=
         SQLITE_OK) {
-        errorMessage = openFailure(filename, sqlite3_errmsg(opening));
+        const int code = sqlite3_errcode(opening);
+        const bool walTrouble = !immutable && (code == SQLITE_CANTOPEN || code == SQLITE_READONLY);
+        errorMessage = openFailure(filename, sqlite3_errmsg(opening) + (walTrouble ? walHint(filename) : ""));
         return;
     }
     statements = std::make_unique<csqlite::StatementCache>();

@@ -143,7 +143,7 @@ TEST(pathweaveReplay, strictFailsWhenAStopIsMissedRepeatedOrOutOfOrder) {
     }
 }
 
-TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLines) {
+TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLinesInAFileOrOnStandardInput) {
     Fixture fixture(street);
     const struct {
         std::string track;
@@ -161,13 +161,19 @@ TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLines) {
          "line 3: the NMEA checksum does not match; the fix is left out\n"
          "line 4: the receiver had no fix; the fix is left out\n"},
     };
+    // The NMEA track comes on standard input.
     for (const auto& test : cases) {
-        const pwtest::ToolRun run = fixture.replay(test.track, {"--format", "json"}, "K");
+        const bool nmea = test.track[0] == '$';
+        const pwtest::ToolRun run =
+            nmea ? runTool({"replay", fixture.database.path(), "--journey", "K", "-", "--format", "json"},
+                           test.track)
+                 : fixture.replay(test.track, {"--format", "json"}, "K");
         ASSERT_EQ(run.exitCode, 0) << run.err;
         std::string expected;
         std::istringstream lines(test.err);
         for (std::string line; std::getline(lines, line);) {
-            expected += "pathweave: track '" + fixture.track + "' " + line + "\n";
+            expected += "pathweave: " + (nmea ? "standard input" : "track '" + fixture.track + "'") + " " +
+                        line + "\n";
         }
         EXPECT_EQ(run.err, expected);
         EXPECT_EQ(jsonLines(run.out)[1]["node"], "E") << run.out;

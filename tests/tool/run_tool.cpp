@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace pwtest {
 
@@ -30,10 +31,13 @@ std::vector<std::string> toolCommand() {
 
 } // namespace
 
-ToolRun runTool(const std::vector<std::string>& arguments) {
+ToolRun runTool(const std::vector<std::string>& arguments, const std::string& input,
+                const std::string& outTo) {
     const TempDatabase scratch("");
-    const std::string outPath = scratch.folder() + "/out";
+    const std::string inPath = scratch.folder() + "/in";
+    const std::string outPath = outTo.empty() ? scratch.folder() + "/out" : outTo;
     const std::string errPath = scratch.folder() + "/err";
+    std::ofstream(inPath, std::ios::binary) << input;
 
     std::vector<std::string> command = toolCommand();
     command.insert(command.end(), arguments.begin(), arguments.end());
@@ -46,7 +50,7 @@ ToolRun runTool(const std::vector<std::string>& arguments) {
     ToolRun run;
     const pid_t child = fork();
     if (child == 0) {
-        const int in = open("/dev/null", O_RDONLY);
+        const int in = open(inPath.c_str(), O_RDONLY);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) {
@@ -61,7 +65,7 @@ ToolRun runTool(const std::vector<std::string>& arguments) {
         return run;
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = readFile(outPath);
+    run.out = outTo.empty() ? readFile(outPath) : "";
     run.err = readFile(errPath);
     return run;
 }

@@ -13,7 +13,9 @@ struct ToolRun {
 };
 
 /// Runs the pathweave program built with these tests (through the emulator on a cross build)
-/// with `arguments`, standard input empty, and waits for it.
-ToolRun runTool(const std::vector<std::string>& arguments);
+/// with `arguments` and `input` on standard input, and waits for it. Standard output goes to
+/// `outPath` when it is given (`out` is then empty).
+ToolRun runTool(const std::vector<std::string>& arguments, const std::string& input = "",
+                const std::string& outPath = "");
 
 } // namespace pwtest

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <limits>
 
 namespace {
 
@@ -28,55 +27,102 @@ INSERT INTO link_nodes VALUES ('A', 'PA', 'bell', 0.1, 0.2, 0.3, 0.4), ('B', 'PB
 INSERT INTO attributes VALUES ('PA', 'LAT', '0.15'), ('PA', 'LONG', '0.35'), ('PB', 'lat', '1e-7');
 )sql";
 
+std::string usage(const std::string& message, const std::string& command = "") {
+    return "pathweave: " + message + "\nRun 'pathweave help" + (command.empty() ? "" : " " + command) +
+           "' for usage.\n";
+}
+
 TEST(pathweave, refusesWhatIsNoNetworkDatabaseWithExitCode3) {
     const TempDatabase empty("");
     const std::string missing = empty.folder() + "/missing.db";
     const std::string text = empty.folder() + "/notes.txt";
     std::ofstream(text) << "just some words, and not an SQLite database at all\n";
+    const TempDatabase broken(pwtest::schemaSql(pwtest::without::Cues | pwtest::without::JourneyColumns));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {missing, "cannot open database '" + missing + "': no such file"},
+        {empty.folder(), "cannot open database '" + empty.folder() + "': is a directory"},
+        {text, "cannot open database '" + text + "': file is not a database"},
+        {empty.path(),
+         "not a network database '" + empty.path() +
+             "': it has none of the tables cues, journeys, Journey_links, links, link_nodes and "
+             "attributes"},
+        {broken.path(),
+         "cannot read the network in '" + broken.path() +
+             "': table 'cues' is missing; table 'journeys' has no columns 'JOURNEY_TRANSITION_CUE', "
+             "'LINK_TRANSITION_CUE' and 'CUES' ('pathweave check' tells more)"},
+    };
+    for (const char* command : {"info", "dump", "geojson"}) {
+        for (const auto& [path, why] : cases) {
+            SCOPED_TRACE(std::string(command) + " " + path);
+            const pwtest::ToolRun run = runTool({command, path});
+            EXPECT_EQ(run.exitCode, 3);
+            EXPECT_EQ(run.err, "pathweave: " + why + '\n');
+            EXPECT_EQ(run.out, "");
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
 
-    for (const char* command : {"info", "dump", "check"}) {
-        SCOPED_TRACE(command);
-        pwtest::ToolRun run = runTool({command, missing});
-        EXPECT_EQ(run.exitCode, 3);
-        EXPECT_EQ(run.err, "pathweave: cannot open database '" + missing + "': no such file\n");
-        EXPECT_FALSE(std::filesystem::exists(missing));
+TEST(pathweave, givesUpViewsThatRecurseForEver) {
+    const TempDatabase endless(pwtest::schemaSql() + R"sql(
+ALTER TABLE links RENAME TO stored_links;
+CREATE VIEW links AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n)
+  SELECT 'L' || i AS LINK_ID, 'A' AS LINKNODE_ID1, 'B' AS LINKNODE_ID2, 1.0 AS DISTANCE_TRANSIT FROM n;
+INSERT INTO journeys VALUES ('J', '', '', '', 1);
+INSERT INTO Journey_links VALUES ('J', 'L0');
+)sql");
+    const pwtest::ToolRun run = runTool({"info", endless.path()});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.err, "pathweave: cannot read the network in '" + endless.path() +
+                           "': the database's views do not terminate (a statement ran over 50000000 SQLite "
+                           "instructions and was given up)\n");
+}
 
-        run = runTool({command, empty.folder()});
-        EXPECT_EQ(run.exitCode, 3);
-        EXPECT_EQ(run.err, "pathweave: cannot open database '" + empty.folder() + "': is a directory\n");
-
-        run = runTool({command, text});
-        EXPECT_EQ(run.exitCode, 3);
-        EXPECT_EQ(run.err, "pathweave: cannot open database '" + text + "': file is not a database\n");
-
-        run = runTool({command, empty.path()});
-        EXPECT_EQ(run.exitCode, 3);
-        EXPECT_EQ(run.err,
-                  "pathweave: not a network database '" + empty.path() +
-                      "': it has none of the tables cues, journeys, Journey_links, links, link_nodes "
-                      "and attributes\n");
-        EXPECT_EQ(run.out, "");
+TEST(pathweave, answersUsageErrorsWithExitCode2AndAHint) {
+    const std::vector<std::pair<Words, std::string>> cases = {
+        {{}, usage("a command is required")},
+        {{"chekc", "x.db"}, usage("unknown command 'chekc' (did you mean 'check'?)")},
+        {{"frobnicate"}, usage("unknown command 'frobnicate'")},
+        {{"help", "dumb"}, usage("unknown command 'dumb' (did you mean 'dump'?)")},
+        {{"--bogus", "info", "x.db"}, usage("unknown option '--bogus'", "info")},
+        {{"dump"}, usage("DB is required", "dump")},
+        {{"dump", "x.db", "--format", "xml"}, usage("--format must be text or json", "dump")},
+        {{"dump", "x.db", "--bogus=1"}, usage("unknown option '--bogus'", "dump")},
+        {{"dump", "x.db", "y.db"}, usage("unexpected argument 'y.db'", "dump")},
+    };
+    for (const auto& [arguments, err] : cases) {
+        const pwtest::ToolRun run = runTool(arguments);
+        EXPECT_EQ(run.exitCode, 2) << err;
+        EXPECT_EQ(run.err, err);
     }
 }
 
-TEST(pathweave, answersUsageErrorsWithExitCode2) {
-    EXPECT_EQ(runTool({}).exitCode, 2);
-    EXPECT_EQ(runTool({"frobnicate"}).exitCode, 2);
-    EXPECT_EQ(runTool({"dump"}).exitCode, 2);
-    EXPECT_EQ(runTool({"dump", "x.db", "--format", "xml"}).exitCode, 2);
+TEST(pathweave, showsHelpForTheProgramAndEachCommand) {
     const pwtest::ToolRun version = runTool({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind("pathweave ", 0), 0u) << version.out;
-    EXPECT_EQ(runTool({"dump", "--help"}).exitCode, 0);
+    const pwtest::ToolRun help = runTool({"help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out, runTool({"--help"}).out);
+    for (const char* command : {"info", "dump", "check", "index", "replay", "geojson", "sample", "demo"}) {
+        const pwtest::ToolRun run = runTool({"help", command});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out, runTool({command, "--help"}).out);
+        EXPECT_NE(run.out.find("Usage: pathweave " + std::string(command)), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("--log-level N"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\nExamples:\n  pathweave " + std::string(command)), std::string::npos)
+            << run.out;
+        EXPECT_NE(run.out.find("\nExit codes:\n  0  success\n"), std::string::npos) << run.out;
+    }
 }
 
-TEST(pathweave, readingCommandsLeaveTheDatabaseUnchanged) {
-    const TempDatabase fixture(network);
+TEST(pathweave, readingCommandsLeaveTheDatabaseAndItsFolderUnchanged) {
+    // In WAL mode SQLite makes a log and an index beside a database it reads, unless told not to.
+    const TempDatabase fixture(network + "PRAGMA journal_mode = WAL;");
     const std::string before = pwtest::readFile(fixture.path());
     const std::vector<Words> commands = {
         {"info", fixture.path()},
         {"dump", fixture.path(), "--non-journey-points", "P"},
-        {"dump", fixture.path(), "--format", "json"},
         {"check", fixture.path()},
         {"geojson", fixture.path()},
     };
@@ -84,14 +130,71 @@ TEST(pathweave, readingCommandsLeaveTheDatabaseUnchanged) {
         const pwtest::ToolRun run = runTool(command);
         EXPECT_NE(run.exitCode, 3) << command[0] << ": " << run.err;
         EXPECT_EQ(pwtest::readFile(fixture.path()), before) << command[0] << " changed the database";
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::directory_iterator(fixture.folder())) {
+            files.push_back(entry.path().filename());
+        }
+        EXPECT_EQ(files, Words{"network.db"}) << command[0];
     }
-    EXPECT_EQ(std::filesystem::directory_iterator(fixture.folder())->path().filename(), "network.db");
+}
+
+TEST(pathweave, failsWhenItsOutputCannotBeWritten) {
+    const TempDatabase fixture(network);
+    for (const Words& command : std::vector<Words>{{"info", fixture.path()},
+                                                   {"dump", fixture.path()},
+                                                   {"geojson", fixture.path()},
+                                                   {"check", fixture.path(), "--format", "json"}}) {
+        const pwtest::ToolRun run = runTool(command, "", "/dev/full");
+        EXPECT_EQ(run.exitCode, 1) << command[0];
+        EXPECT_EQ(run.err, "pathweave: cannot write the output: no space left on device\n") << command[0];
+
+        if (command[0] != "info") { // which times the load
+            const std::string file = fixture.folder() + "/" + command[0] + ".out";
+            Words toFile = command;
+            toFile.insert(toFile.end(), {"-o", file});
+            EXPECT_EQ(runTool(toFile).exitCode, 0);
+            EXPECT_EQ(pwtest::readFile(file), runTool(command).out) << command[0];
+        }
+    }
+    pwtest::ToolRun run = runTool({"dump", fixture.path(), "-o", fixture.folder()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "pathweave: cannot write '" + fixture.folder() + "': is a directory\n");
+    run = runTool({"dump", fixture.path(), "-o", ""});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err,
+              "pathweave: the output file name is empty: give a file name, or - for standard output\n");
+}
+
+TEST(pathweave, namesAnUnknownJourneyTheSameWayInEveryCommand) {
+    const TempDatabase fixture(network);
+    const std::string track = fixture.folder() + "/track.csv";
+    std::ofstream(track) << "time_s,latitude,longitude\n0,0.15,0.35\n";
+    for (const Words& command : std::vector<Words>{{"dump", fixture.path(), "--journey", "NOPE"},
+                                                   {"geojson", fixture.path(), "--journey", "NOPE"},
+                                                   {"replay", fixture.path(), "--journey", "NOPE", track}}) {
+        const pwtest::ToolRun run = runTool(command);
+        EXPECT_EQ(run.exitCode, 1) << command[0];
+        EXPECT_EQ(run.err, "pathweave: no journey 'NOPE' in database '" + fixture.path() + "'\n")
+            << command[0];
+        EXPECT_EQ(run.out, "") << command[0];
+    }
+}
+
+TEST(pathweave, passesTheLibrarysLinesOnWholeAndCollapsesRepeats) {
+    const TempDatabase fixture(network +
+                               "UPDATE journeys SET CUES = 'x' || char(0) || 'y,' || CAST(x'ff' AS TEXT);"
+                               "UPDATE link_nodes SET CUES = 'nope';");
+    const pwtest::ToolRun run = runTool({"dump", fixture.path(), "--log-level", "8", "-o", "-"});
+    EXPECT_EQ(run.exitCode, 0);
+    const std::string notFound = "8\tCCueCollection::toCueSubset: Cue name not found in cue list:";
+    EXPECT_EQ(run.err, notFound + std::string("x\0y\n", 4) + notFound + "\xff\n" + notFound +
+                           "nope (repeated 1 time)\n");
 }
 
 TEST(pathweaveDump, writesTheModelAsJson) {
     const TempDatabase fixture(network);
     const pwtest::ToolRun run =
-        runTool({"dump", fixture.path(), "--non-journey-points", "P", "--format", "json"});
+        runTool({"dump", fixture.path(), "--non-journey-points", "P", "--format", "JSON"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const json dump = json::parse(run.out);
@@ -100,6 +203,7 @@ TEST(pathweaveDump, writesTheModelAsJson) {
     ASSERT_EQ(dump["cues"].size(), 4u);
     EXPECT_EQ(dump["cues"][0], (json{{"name", "Q\xc3\xbf"}, {"type", 4}, {"arguments", {"q\"\\"}}}))
         << "an invalid byte is written as the code point of its value";
+    EXPECT_NE(run.out.find("\"name\": \"Q\\u00ff\""), std::string::npos) << run.out.substr(0, 200);
     EXPECT_EQ(dump["cues"][1], (json{{"name", "bell"}, {"type", 4}, {"arguments", {"ding", "2"}}}));
 
     const json& points = dump["nonJourneyPoints"];
@@ -112,71 +216,88 @@ TEST(pathweaveDump, writesTheModelAsJson) {
     EXPECT_EQ(journey["id"], "J");
     EXPECT_EQ(journey["cues"], json({"bell"}));
     EXPECT_EQ(journey["entryCue"], nullptr);
-    EXPECT_EQ(journey["exitCue"], nullptr);
     EXPECT_EQ(journey["linkTransitionCue"], "go");
     EXPECT_EQ(journey["order"], "Standard");
     EXPECT_EQ(journey["linkDistances"], true);
     ASSERT_EQ(journey["linkNodes"].size(), 3u);
-    const json& a = journey["linkNodes"][1];
-    EXPECT_EQ(a["id"], "A");
-    EXPECT_EQ(a["latitude"].get<double>(), 0.15);
-    EXPECT_EQ(a["longitude"].get<double>(), 0.35);
-    EXPECT_EQ(a["distance"].get<double>(), 0.0);
-    EXPECT_EQ(a["transitionCue"], "go");
-    EXPECT_EQ(a["bounds"],
-              (json{{"valid", true}, {"latMin", 0.1}, {"longMin", 0.3}, {"latMax", 0.2}, {"longMax", 0.4}}));
+    EXPECT_EQ(
+        journey["linkNodes"][1],
+        (json{{"id", "A"},
+              {"latitude", 0.15},
+              {"longitude", 0.35},
+              {"distance", 0},
+              {"cues", {"bell"}},
+              {"transitionCue", "go"},
+              {"bounds",
+               {{"valid", true}, {"latMin", 0.1}, {"longMin", 0.3}, {"latMax", 0.2}, {"longMax", 0.4}}}}));
     const json& b = journey["linkNodes"][2];
     EXPECT_EQ(b["latitude"].get<double>(), 1e-7);
     EXPECT_EQ(b["distance"].get<double>(), 12.5);
     EXPECT_EQ(b["bounds"]["valid"], false);
-    EXPECT_NE(run.out.find("\"name\": \"Q\\u00ff\""), std::string::npos) << run.out.substr(0, 200);
 }
 
-TEST(pathweaveDump, listsOnlyTheJourneyAskedFor) {
-    const TempDatabase fixture(network + "INSERT INTO journeys VALUES ('K', '', '', '', 1);");
-    const pwtest::ToolRun run = runTool({"dump", fixture.path(), "--journey", "K", "--format", "json"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const json dump = json::parse(run.out);
-    EXPECT_EQ(dump["nonJourneyPoints"], nullptr);
-    ASSERT_EQ(dump["journeys"].size(), 1u);
-    EXPECT_EQ(dump["journeys"][0]["id"], "K");
-    EXPECT_EQ(dump["journeys"][0]["linkNodes"], json::array());
-}
-
-TEST(pathweaveDump, writesNonFiniteNumbersAsStrings) {
-    const TempDatabase fixture(network + "UPDATE links SET DISTANCE_TRANSIT = 9e999 WHERE LINK_ID = 'L1';"
-                                         "UPDATE link_nodes SET BBLATMIN = -9e999 WHERE LINKNODE_ID = 'B';");
-    const pwtest::ToolRun run = runTool({"dump", fixture.path(), "--format", "json"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    const json b = json::parse(run.out)["journeys"][0]["linkNodes"][2];
+TEST(pathweaveDump, writesTextWithTypeNamesAndNonFiniteNumbersAsJsonStrings) {
+    const TempDatabase fixture(network + "UPDATE links SET DISTANCE_TRANSIT = 9e999 WHERE LINK_ID = 'L1';");
+    const pwtest::ToolRun text = runTool({"dump", fixture.path(), "--journey", "J"});
+    EXPECT_NE(text.out.find("\n  bell  type SIMPLE  arguments ding,2\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find(
+                  "\n  A  at 0.15,0.35  distance 0.00  cues bell  transition go  box 0.1,0.3 .. 0.2,0.4\n"),
+              std::string::npos)
+        << text.out;
+    const json b =
+        json::parse(runTool({"dump", fixture.path(), "--format", "json"}).out)["journeys"][0]["linkNodes"][2];
     EXPECT_EQ(b["distance"], "Infinity");
-    EXPECT_EQ(b["bounds"]["latMin"], "-Infinity");
 }
 
-TEST(pathweaveSample, writesTheSampleNetworkButNeverOverAFile) {
+TEST(pathweaveInfo, countsTheNetworkAndNamesTheLikelyNonJourneyPoints) {
+    const TempDatabase fixture(network);
+    const pwtest::ToolRun text = runTool({"info", fixture.path()});
+    EXPECT_NE(text.out.find("\nnon-journey points: not read; Journey_links holds links of P, which is not in "
+                            "journeys: --non-journey-points P reads them\n"),
+              std::string::npos)
+        << text.out;
+    const json info =
+        json::parse(runTool({"info", fixture.path(), "--non-journey-points", "P", "--format", "json"}).out);
+    EXPECT_EQ(info["cues"],
+              (json{{"total", 4}, {"byType", {{"GLOBAL", 1}, {"LINK_ENTRY_TRANSITION", 1}, {"SIMPLE", 2}}}}));
+    EXPECT_EQ(info["journeys"], (json{{"inTable", 1}, {"listed", 1}}));
+    EXPECT_EQ(info["nonJourneyPointsCandidates"], json::array());
+    EXPECT_EQ(info["linkNodes"], (json{{"inTable", 4}, {"onJourneys", 4}, {"distinct", 4}}));
+    EXPECT_EQ(info["points"], (json{{"total", 4}, {"withCoordinates", 1}}));
+}
+
+TEST(pathweaveSample, writesTheSampleNetworkOnlyToANewFile) {
     const TempDatabase scratch("");
     const std::string path = scratch.folder() + "/sample.db";
     pwtest::ToolRun run = runTool({"sample", "-o", path});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     run = runTool({"info", path, "--non-journey-points", "NJP"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("journeys: 4 in the table, 3 listed, and the non-journey points"),
               std::string::npos)
         << run.out;
-
-    run = runTool({"sample", "-o", scratch.path()});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "pathweave: will not overwrite '" + scratch.path() + "': the file exists\n");
+    const std::vector<std::tuple<std::string, int, std::string>> refused = {
+        {scratch.path(), 1, "will not overwrite '" + scratch.path() + "': the file exists"},
+        {scratch.folder(), 1, "will not overwrite '" + scratch.folder() + "': it is a directory"},
+        {"-", 2,
+         "the sample network is an SQLite database, which cannot go to standard output: give the name of "
+         "the database to write"},
+        {"", 2, "the output file name is empty: give the name of the database to write"},
+    };
+    for (const auto& [target, code, why] : refused) {
+        run = runTool({"sample", "-o", target});
+        EXPECT_EQ(run.exitCode, code);
+        EXPECT_EQ(run.err, "pathweave: " + why + '\n');
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.folder()), {}), 2);
 }
 
 TEST(pathweaveIndex, createsTheRecommendedIndexesOnce) {
     const TempDatabase fixture(pwtest::schemaSql());
     pwtest::ToolRun run = runTool({"index", fixture.path()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(
-        run.out,
-        "Creating: CREATE INDEX IF NOT EXISTS attributes_id_symbol ON attributes(id, symbol);\n"
-        "Creating: CREATE INDEX IF NOT EXISTS Journey_links_JOURNEY_ID ON Journey_links(JOURNEY_ID);\n");
+    EXPECT_EQ(run.out,
+              "Created: CREATE INDEX IF NOT EXISTS attributes_id_symbol ON attributes(id, symbol);\n"
+              "Created: CREATE INDEX IF NOT EXISTS Journey_links_JOURNEY_ID ON Journey_links(JOURNEY_ID);\n");
     run = runTool({"index", fixture.path()});
     EXPECT_EQ(run.out, "The recommended indexes are there already; nothing to do.\n");
 }

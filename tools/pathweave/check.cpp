@@ -2,16 +2,13 @@
 // wrong with it. The library's own log lines are one source of findings; the check's own
 // read-only statements (check_schema.cpp, check_tables.cpp) are the other.
 
+#include "check_fences.h"
 #include "check_findings.h"
 #include "check_schema.h"
 #include "check_tables.h"
 #include "tool.h"
 
 #include <CLI/CLI.hpp>
-#include <cdebug/CDebug.h>
-
-#include <cstdio>
-#include <iostream>
 
 namespace pwtool {
 
@@ -25,6 +22,7 @@ using check::shown;
 struct CheckOptions {
     std::string database;
     std::string nonJourneyPoints;
+    std::string output;
     Format format = Format::Text;
 };
 
@@ -45,10 +43,9 @@ const std::string selfLinkEnd = ". Discarded.";
 const std::string randomAndCircularLine =
     "Journey cannot be both circular and random.  Standard order assumed.";
 
-// Takes the library's log lines while it lives: keeps those of level 8 and above with the journey
-// being read when they came, and passes those at or above `forwardLevel` on to standard error in
-// the default sink's form.
-class LibraryLog {
+// Keeps the library's lines of level 8 and above while it lives, with the journey being read when
+// they came.
+class LoadLog {
 public:
     struct Line {
         int32_t level;
@@ -57,12 +54,8 @@ public:
         std::string journey;
     };
 
-    explicit LibraryLog(int32_t forwardLevel) {
-        CDebug::SetLineSink([this, forwardLevel](int32_t level, const std::string& line) {
-            if (level >= forwardLevel) {
-                std::fprintf(stderr, "%ld\t%.*s\n", static_cast<long>(level), static_cast<int>(line.size()),
-                             line.data());
-            }
+    LoadLog() {
+        LibraryLog::observe([this](int32_t level, const std::string& line) {
             if (startsWith(line, readingLine)) {
                 journey = line.substr(readingLine.size());
             } else if (line == exitLine) {
@@ -76,11 +69,11 @@ public:
             }
         });
     }
-    ~LibraryLog() { CDebug::SetLineSink({}); }
+    ~LoadLog() { LibraryLog::observe({}); }
 
-    // The sink points at this object.
-    LibraryLog(const LibraryLog&) = delete;
-    LibraryLog& operator=(const LibraryLog&) = delete;
+    // The observer points at this object.
+    LoadLog(const LoadLog&) = delete;
+    LoadLog& operator=(const LoadLog&) = delete;
 
     std::vector<Line> lines;
 
@@ -92,9 +85,9 @@ private:
 // asks for by id: an author wants every journey checked.
 void loadEverything(Csqlite& database, const Schema& schema, const std::string& nonJourneyPoints,
                     Network& network, Findings& findings) {
-    loadNetwork(database, nonJourneyPoints, "", network);
     pw::CPersist reader(&database);
-    const std::size_t listed = network.journeys.journeys.size();
+    reader.ReadCCueCollection(&network.cues);
+    reader.ReadCJourneyCollection(&network.journeys, network.cues, nonJourneyPoints, "");
     for (const std::string& id : check::unlistedJourneyIds(database, schema, findings)) {
         if (network.journeys.find(id) != network.journeys.journeys.end()) {
             continue;
@@ -106,14 +99,15 @@ void loadEverything(Csqlite& database, const Schema& schema, const std::string& 
                                     journey.linkTransitionCue);
         }
     }
-    for (std::size_t i = listed; i < network.journeys.journeys.size(); ++i) {
-        reader.ReadCJourney(&network.journeys.journeys[i], network.cues);
+    for (auto journey = firstOrdinaryJourney(network.journeys); journey != network.journeys.journeys.end();
+         ++journey) {
+        reader.ReadCJourney(&*journey, network.cues);
     }
 }
 
 // Turns the library's lines into findings. Lines that a schema finding explains already (a
 // missing table or column makes statements fail) are left out.
-void interpretLog(const std::vector<LibraryLog::Line>& lines, const Csqlite& database, const Schema& schema,
+void interpretLog(const std::vector<LoadLog::Line>& lines, const Csqlite& database, const Schema& schema,
                   const std::string& nonJourneyPoints, const std::set<std::string>& reportedCueNames,
                   Findings& findings) {
     const std::string file = database.GetDatabaseFilename();
@@ -121,13 +115,14 @@ void interpretLog(const std::vector<LibraryLog::Line>& lines, const Csqlite& dat
     const bool journeysReadable = schema.usable("journeys");
     const bool linksReadable =
         schema.usable("Journey_links") && schema.usable("links") && schema.usable("link_nodes");
-    for (const LibraryLog::Line& line : lines) {
+    for (const LoadLog::Line& line : lines) {
         const std::string& text = line.text;
         const std::string journey = journeyLabel(line.journey, nonJourneyPoints);
         const std::string inJourney = line.journey.empty() ? "" : journey + ": ";
         if (startsWith(text, cueNotFoundLine)) {
             const std::string name = text.substr(cueNotFoundLine.size());
-            if (reportedCueNames.count(name) == 0) {
+            // Without a readable catalogue every name is unknown: the schema finding says why.
+            if (cuesReadable && reportedCueNames.count(name) == 0) {
                 if (name.empty()) {
                     findings.add("empty-cue-name-piece", inJourney + "a cue list that the library read");
                 } else {
@@ -232,32 +227,38 @@ void compareJourneys(const Network& network, const check::JourneyLinks& links, F
     }
 }
 
-int runCheck(const CheckOptions& options, int32_t logLevel) {
-    const std::unique_ptr<Csqlite> database = openNetworkDatabase(options.database);
+int runCheck(const CheckOptions& options) {
+    Output output(options.output);
+    NetworkDatabase opened(options.database);
+    Csqlite& database = opened.csqlite();
     Findings findings;
-    check::checkIntegrity(*database, findings);
-    const Schema schema = Schema::inspect(*database, findings);
+    check::checkIntegrity(database, findings);
+    const Schema schema = Schema::inspect(database, findings);
 
     Network network;
-    std::vector<LibraryLog::Line> lines;
+    std::vector<LoadLog::Line> lines;
     {
-        LibraryLog log(logLevel);
-        loadEverything(*database, schema, options.nonJourneyPoints, network, findings);
+        LoadLog log;
+        const Csqlite::ReadTransaction transaction(database);
+        loadEverything(database, schema, options.nonJourneyPoints, network, findings);
         lines = std::move(log.lines);
     }
     const std::set<std::string> reportedCueNames =
-        check::checkTables(*database, schema, network.cues, options.nonJourneyPoints, findings);
-    interpretLog(lines, *database, schema, options.nonJourneyPoints, reportedCueNames, findings);
+        check::checkTables(database, schema, network.cues, options.nonJourneyPoints, findings);
+    interpretLog(lines, database, schema, options.nonJourneyPoints, reportedCueNames, findings);
     if (schema.usable("Journey_links") && schema.usable("links") && schema.usable("link_nodes")) {
-        compareJourneys(network, check::readJourneyLinks(*database, findings), findings);
+        compareJourneys(network, check::readJourneyLinks(database, findings), findings);
     }
-    check::checkIndexes(*database, schema, findings);
+    check::checkFences(network.journeys, findings);
+    check::checkIndexes(database, schema, findings);
+    opened.requireFinished();
 
     if (options.format == Format::Json) {
-        findings.writeJson(std::cout, database->GetDatabaseFilename());
+        findings.writeJson(output.stream(), database.GetDatabaseFilename());
     } else {
-        findings.writeText(std::cout, database->GetDatabaseFilename());
+        findings.writeText(output.stream(), database.GetDatabaseFilename());
     }
+    output.finish();
     return findings.count(check::Severity::Error) > 0 ? Failed : Success;
 }
 
@@ -265,17 +266,15 @@ int runCheck(const CheckOptions& options, int32_t logLevel) {
 
 void addCheckCommand(CLI::App& app, Command& command) {
     CLI::App* check =
-        app.add_subcommand("check", "Load everything and report what is wrong with a network database");
+        addCommand(app, "check", "Load everything and report what is wrong with a network database",
+                   "pathweave check network.db --non-journey-points NJP\n"
+                   "pathweave check network.db --format json -o findings.json");
     auto options = std::make_shared<CheckOptions>();
-    check->add_option("database", options->database, "The network database")->required();
-    check->add_option("--non-journey-points", options->nonJourneyPoints,
-                      "Read the non-journey points stored under this journey id");
+    addDatabaseArgument(*check, options->database);
+    addNonJourneyPointsOption(*check, options->nonJourneyPoints);
     addFormatOption(*check, options->format);
-    // The program's --log-level (added before the subcommands) also chooses the lines passed on.
-    CLI::Option* logLevel = app.get_option("--log-level");
-    check->callback([options, logLevel, &command] {
-        command = [options, logLevel] { return runCheck(*options, logLevel->as<int32_t>()); };
-    });
+    addOutputOption(*check, options->output);
+    check->callback([options, &command] { command = [options] { return runCheck(*options); }; });
 }
 
 } // namespace pwtool

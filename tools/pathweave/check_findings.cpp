@@ -63,6 +63,12 @@ const std::vector<FindingKind> kinds = {
      "A link node's bounding box has a minimum that is not strictly below its maximum, so the box is "
      "invalid and contains every position."},
     {"point-outside-box", Severity::Warning, "A link node's point lies outside its own bounding box."},
+    {"oversized-box", Severity::Warning,
+     "A link node's bounding box is more than 2 km across, far larger than a stop's geo-fence, so the "
+     "node is entered long before the stop."},
+    {"overlapping-fences", Severity::Warning,
+     "The geo-fences of two consecutive link nodes of a journey overlap, so one position lies in both and "
+     "a host that tests each fence announces both at once; shrink them to meet halfway."},
     {"random-and-circular", Severity::Warning,
      "A journey is marked both random and circular (IsRandom and IsCircular are both 1), so the library "
      "loads it in standard order."},
@@ -78,6 +84,9 @@ const std::vector<FindingKind> kinds = {
     {"missing-index", Severity::Info,
      "An index that makes loading fast is missing, so every lookup scans the whole table (slow on a "
      "large database); `pathweave index {database}` creates it."},
+    {"overlapping-nonconsecutive-fences", Severity::Info,
+     "The geo-fences of two link nodes of one journey that are not consecutive overlap (a route that "
+     "passes one place twice, or fences larger than the stops' spacing)."},
     {"links-of-unknown-journey", Severity::Info,
      "Journey_links has rows for a JOURNEY_ID that is neither a row of journeys nor the non-journey points "
      "id, so nothing reads those links."},

@@ -27,65 +27,30 @@ bool forEachRow(const Csqlite& database, const std::string& sql, const std::stri
 
 std::string columnText(Row& row, int column) { return row.GetColumnAsString(column, ""); }
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) {
-                   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-               };
-               return lower(x) == lower(y);
-           });
-}
-
 Schema Schema::inspect(const Csqlite& database, Findings& findings) {
-    struct Table {
-        const char* name;
-        std::vector<std::string> required;
-        // The library checks these columns by their exact names; SQL finds the others in any case.
-        bool exactNames;
-    };
-    static const std::vector<Table> tables = {
-        {"cues", {"cue_id", "cue_type", "cue_arguments"}, false},
-        {"journeys", {"JOURNEY_ID", "JOURNEY_TRANSITION_CUE", "LINK_TRANSITION_CUE", "CUES"}, true},
-        {"Journey_links", {"JOURNEY_ID", "LINK_ID"}, false},
-        {"links", {"LINK_ID", "LINKNODE_ID1", "LINKNODE_ID2"}, true},
-        {"link_nodes", {"LINKNODE_ID", "POINT_ID", "CUES"}, true},
-        {"attributes", {"id", "symbol", "value"}, false},
-    };
     Schema schema;
-    for (const Table& table : tables) {
+    for (const RequiredTable& table : requiredTables()) {
         const std::string name = table.name;
-        Row exists("select name from sqlite_master where type in ('table', 'view') and name = '" + name +
-                       "' collate nocase;",
-                   database);
-        if (!exists.Step()) {
+        const TableShape shape = inspectTable(database, name);
+        if (!shape.exists) {
             findings.add("missing-table", name);
             continue;
         }
-        Row probe("select * from " + name + " limit 0;", database);
-        if (!probe.valid) {
-            findings.add("statement-failed", "reading table " + name + ": " + probe.errorMessage);
+        if (!shape.readError.empty()) {
+            findings.add("statement-failed", "reading table " + name + ": " + shape.readError);
             continue;
         }
-        std::vector<std::string> columns;
-        forEachRow(database, "select name from pragma_table_info('" + name + "');",
-                   "listing the columns of " + name, findings,
-                   [&columns](Row& row) { columns.push_back(columnText(row, 0)); });
-        const auto has = [&columns](const std::string& column, bool exact) {
-            return std::find_if(columns.begin(), columns.end(), [&](const std::string& c) {
-                       return exact ? c == column : sameIgnoringCase(c, column);
-                   }) != columns.end();
-        };
         bool complete = true;
-        for (const std::string& column : table.required) {
-            if (has(column, table.exactNames)) {
+        for (const std::string& column : table.columns) {
+            if (shape.has(column, table.exactNames)) {
                 continue;
             }
             complete = false;
             std::string example = name + '.' + column;
-            const auto near = std::find_if(columns.begin(), columns.end(), [&column](const std::string& c) {
-                return sameIgnoringCase(c, column);
-            });
-            if (near != columns.end()) {
+            const auto near =
+                std::find_if(shape.columns.begin(), shape.columns.end(),
+                             [&column](const std::string& c) { return sameIgnoringCase(c, column); });
+            if (near != shape.columns.end()) {
                 example +=
                     " (the table has " + shown(*near) + ", but the name must match exactly, case included)";
             }
@@ -95,17 +60,14 @@ Schema Schema::inspect(const Csqlite& database, Findings& findings) {
             schema.usableTables.insert(name);
         }
         if (name == "journeys") {
-            schema.hasSelectable = has("SELECTABLE", true);
+            schema.hasSelectable = shape.has("SELECTABLE", true);
         } else if (name == "link_nodes") {
-            std::vector<std::string> missingBox;
+            schema.hasBoxColumns = true;
             for (const char* column : {"BBLATMIN", "BBLATMAX", "BBLONGMIN", "BBLONGMAX"}) {
-                if (!has(column, true)) {
-                    missingBox.push_back(column);
+                if (!shape.has(column, true)) {
+                    schema.hasBoxColumns = false;
+                    findings.add("missing-box-columns", "link_nodes." + std::string(column));
                 }
-            }
-            schema.hasBoxColumns = missingBox.empty();
-            for (const std::string& column : missingBox) {
-                findings.add("missing-box-columns", "link_nodes." + column);
             }
         }
     }

@@ -27,10 +27,6 @@ bool forEachRow(const Csqlite& database, const std::string& sql, const std::stri
 /// The text of a column of the current row; the empty text for NULL.
 std::string columnText(Csqlite::CsqliteQuerySelect& row, int column);
 
-/// Whether two texts are equal when the ASCII letters are compared without regard to case, as SQL
-/// compares table and column names.
-bool sameIgnoringCase(const std::string& a, const std::string& b);
-
 /// Which of the tables that the library reads can be read with every required column.
 class Schema {
 public:

@@ -219,6 +219,16 @@ struct Box {
     double longMax = 0.0;
 };
 
+// A sensible geo-fence is tens of metres across; one of over 2 km covers several stops.
+constexpr double largestFenceMetres = 2000.0;
+// Metres per degree along a meridian, on a sphere of the Earth's mean radius.
+constexpr double metresPerDegree = 111194.93;
+
+std::string limitProblem(const char* low, double min, const char* high, double max) {
+    return std::string(low) + ' ' + formatNumber(min) + " is not below " + high + ' ' + formatNumber(max) +
+           (min == max ? " (a box of no extent)" : "");
+}
+
 void checkBox(const std::string& node, const Box& box, Findings& findings) {
     if (box.latMin == 0.0 && box.latMax == 0.0 && box.longMin == 0.0 && box.longMax == 0.0) {
         findings.add("missing-box", node);
@@ -226,15 +236,22 @@ void checkBox(const std::string& node, const Box& box, Findings& findings) {
     }
     std::string problems;
     if (!(box.latMin < box.latMax)) {
-        problems +=
-            "BBLATMIN " + formatNumber(box.latMin) + " is not below BBLATMAX " + formatNumber(box.latMax);
+        problems += limitProblem("BBLATMIN", box.latMin, "BBLATMAX", box.latMax);
     }
     if (!(box.longMin < box.longMax)) {
-        problems += (problems.empty() ? "" : "; ") + std::string("BBLONGMIN ") + formatNumber(box.longMin) +
-                    " is not below BBLONGMAX " + formatNumber(box.longMax);
+        problems +=
+            (problems.empty() ? "" : "; ") + limitProblem("BBLONGMIN", box.longMin, "BBLONGMAX", box.longMax);
     }
     if (!problems.empty()) {
         findings.add("invalid-box", node + ": " + problems);
+        return;
+    }
+    const double height = (box.latMax - box.latMin) * metresPerDegree;
+    const double width = (box.longMax - box.longMin) * metresPerDegree *
+                         std::cos((box.latMin + box.latMax) / 2.0 * M_PI / 180.0);
+    if (height > largestFenceMetres || width > largestFenceMetres) {
+        findings.add("oversized-box", node + ": " + formatFixed(height / 1000.0, 2) + " km x " +
+                                          formatFixed(width / 1000.0, 2) + " km");
     }
 }
 
@@ -342,19 +359,13 @@ void checkLinks(const Csqlite& database, const Schema& schema, const std::string
 
 void checkUnknownJourneys(const Csqlite& database, const std::string& nonJourneyPointsId,
                           Findings& findings) {
-    forEachRow(database,
-               "select jl.JOURNEY_ID, count(*) from Journey_links jl "
-               "left join journeys j on j.JOURNEY_ID = jl.JOURNEY_ID where j.JOURNEY_ID is null "
-               "group by jl.JOURNEY_ID;",
-               "looking for links of unknown journeys", findings, [&](Row& row) {
-                   const std::string id = columnText(row, 0);
-                   if (nonJourneyPointsId.empty() || id != nonJourneyPointsId) {
-                       const std::string rows = columnText(row, 1);
-                       findings.add("links-of-unknown-journey", "JOURNEY_ID " + shown(id) + " (" + rows +
-                                                                    (rows == "1" ? " row" : " rows") +
-                                                                    " of Journey_links)");
-                   }
-               });
+    for (const auto& [id, rows] : journeyIdsOnlyInJourneyLinks(database)) {
+        if (nonJourneyPointsId.empty() || id != nonJourneyPointsId) {
+            findings.add("links-of-unknown-journey", "JOURNEY_ID " + shown(id) + " (" + formatNumber(rows) +
+                                                         (rows == 1.0 ? " row" : " rows") +
+                                                         " of Journey_links)");
+        }
+    }
 }
 
 void checkFlags(const Csqlite& database, Findings& findings) {

@@ -15,6 +15,7 @@ struct DumpOptions {
     std::string database;
     std::string journey;
     std::string nonJourneyPoints;
+    std::string output;
     Format format = Format::Text;
 };
 
@@ -69,7 +70,7 @@ JsonValue journeyJson(const pw::CJourney& journey) {
                      {"linkNodes", std::move(linkNodes)}};
 }
 
-void writeJsonDump(const Csqlite& database, Network& network) {
+void writeJsonDump(std::ostream& out, const Csqlite& database, Network& network) {
     JsonValue cues = JsonValue::array();
     for (const auto& entry : network.cues.cues) {
         cues.push_back(JsonValue{
@@ -81,7 +82,7 @@ void writeJsonDump(const Csqlite& database, Network& network) {
          ++journey) {
         journeys.push_back(journeyJson(*journey));
     }
-    writeJson(std::cout,
+    writeJson(out,
               JsonValue{{"database", database.GetDatabaseFilename()},
                         {"cues", std::move(cues)},
                         {"nonJourneyPoints", points != network.journeys.journeys.end() ? journeyJson(*points)
@@ -100,71 +101,76 @@ std::string cueList(const pw::CCueSubset& subset) {
     return names.empty() ? "-" : names;
 }
 
-void writeTextJourney(const pw::CJourney& journey, const char* kind) {
-    std::cout << kind << ' ' << journey.id << ": order " << orderName(journey.order) << ", link distances "
-              << (journey.linkDistances ? "yes" : "no") << ", cues " << cueList(journey.cues) << ", entry "
-              << cueText(journey.entryCue) << ", exit " << cueText(journey.exitCue) << ", link transition "
-              << cueText(journey.linkTransitionCue) << '\n';
+void writeTextJourney(std::ostream& out, const pw::CJourney& journey, const char* kind) {
+    out << kind << ' ' << journey.id << ": order " << orderName(journey.order) << ", link distances "
+        << (journey.linkDistances ? "yes" : "no") << ", cues " << cueList(journey.cues) << ", entry "
+        << cueText(journey.entryCue) << ", exit " << cueText(journey.exitCue) << ", link transition "
+        << cueText(journey.linkTransitionCue) << '\n';
     for (const pw::CLinkNode& node : journey.linkNodes) {
-        std::cout << "  " << node.id << "  at " << formatNumber(node.point.latitude) << ','
-                  << formatNumber(node.point.longitude) << "  distance " << formatNumber(node.distance)
-                  << "  cues " << cueList(node.cues) << "  transition " << cueText(node.transitionCue)
-                  << "  box ";
+        out << "  " << node.id << "  at " << formatNumber(node.point.latitude) << ','
+            << formatNumber(node.point.longitude) << "  distance " << formatFixed(node.distance, 2)
+            << "  cues " << cueList(node.cues) << "  transition " << cueText(node.transitionCue) << "  box ";
         if (node.bounds.valid) {
-            std::cout << formatNumber(node.bounds.latMin) << ',' << formatNumber(node.bounds.longMin)
-                      << " .. " << formatNumber(node.bounds.latMax) << ','
-                      << formatNumber(node.bounds.longMax) << '\n';
+            out << formatNumber(node.bounds.latMin) << ',' << formatNumber(node.bounds.longMin) << " .. "
+                << formatNumber(node.bounds.latMax) << ',' << formatNumber(node.bounds.longMax) << '\n';
         } else {
-            std::cout << "none\n";
+            out << "none\n";
         }
     }
 }
 
-void writeTextDump(const Csqlite& database, Network& network) {
-    std::cout << "database " << database.GetDatabaseFilename() << '\n';
-    std::cout << "cues: " << network.cues.cues.size() << '\n';
+void writeTextDump(Output& output, const Csqlite& database, Network& network) {
+    std::ostream& out = output.stream();
+    out << "database " << database.GetDatabaseFilename() << '\n';
+    out << "cues: " << network.cues.cues.size() << '\n';
     for (const auto& entry : network.cues.cues) {
         const pw::CCue& cue = entry.second;
-        std::cout << "  " << cue.name << "  type " << cue.type << "  arguments ";
+        out << "  " << cue.name << "  type " << cueTypeName(cue.type) << "  arguments ";
         const char* separator = "";
         for (const std::string& argument : cue.arguments) {
-            std::cout << separator << argument;
+            out << separator << argument;
             separator = ",";
         }
-        std::cout << '\n';
+        out << '\n';
     }
     const auto points = network.journeys.GetNonJourneyPoints();
     if (points != network.journeys.journeys.end()) {
-        writeTextJourney(*points, "non-journey points");
+        writeTextJourney(out, *points, "non-journey points");
     }
     for (auto journey = firstOrdinaryJourney(network.journeys); journey != network.journeys.journeys.end();
          ++journey) {
-        writeTextJourney(*journey, "journey");
+        writeTextJourney(out, *journey, "journey");
+        output.check();
     }
 }
 
 int runDump(const DumpOptions& options) {
-    const std::unique_ptr<Csqlite> database = openNetworkDatabase(options.database);
+    Output output(options.output);
+    NetworkDatabase database(options.database);
     Network network;
-    loadNetwork(*database, options.nonJourneyPoints, options.journey, network);
+    loadNetwork(database, options.nonJourneyPoints, options.journey, network);
     if (options.format == Format::Json) {
-        writeJsonDump(*database, network);
+        writeJsonDump(output.stream(), database.csqlite(), network);
     } else {
-        writeTextDump(*database, network);
+        writeTextDump(output, database.csqlite(), network);
     }
+    output.finish();
     return Success;
 }
 
 } // namespace
 
 void addDumpCommand(CLI::App& app, Command& command) {
-    CLI::App* dump = app.add_subcommand("dump", "Write the network as the library loads it");
+    CLI::App* dump =
+        addCommand(app, "dump", "Write the network as the library loads it",
+                   "pathweave dump network.db --journey MARKET\n"
+                   "pathweave dump network.db --non-journey-points NJP --format json -o network.json");
     auto options = std::make_shared<DumpOptions>();
-    dump->add_option("database", options->database, "The network database")->required();
-    dump->add_option("--journey", options->journey, "List only this journey");
-    dump->add_option("--non-journey-points", options->nonJourneyPoints,
-                     "Read the non-journey points stored under this journey id");
+    addDatabaseArgument(*dump, options->database);
+    addJourneyOption(*dump, options->journey, false);
+    addNonJourneyPointsOption(*dump, options->nonJourneyPoints);
     addFormatOption(*dump, options->format);
+    addOutputOption(*dump, options->output);
     dump->callback([options, &command] { command = [options] { return runDump(*options); }; });
 }
 

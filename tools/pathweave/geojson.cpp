@@ -19,6 +19,7 @@ struct GeojsonOptions {
     std::string database;
     std::string journey;
     std::string nonJourneyPoints;
+    std::string output;
 };
 
 // A point can be drawn when both coordinates are finite and it is not 0,0, which is what the
@@ -92,10 +93,12 @@ void addJourney(const pw::CJourney& journey, bool isJourney, JsonValue& features
 }
 
 // One feature per line, so that the file reads and compares well.
-void writeCollection(std::ostream& out, const JsonValue& features) {
+void writeCollection(Output& output, const JsonValue& features) {
+    std::ostream& out = output.stream();
     out << "{\"type\":\"FeatureCollection\",\"features\":[";
     const char* separator = "\n";
     for (const JsonValue& item : features) {
+        output.check();
         std::ostringstream text;
         writeJson(text, item, 0);
         std::string line = text.str();
@@ -107,33 +110,34 @@ void writeCollection(std::ostream& out, const JsonValue& features) {
 }
 
 int runGeojson(const GeojsonOptions& options) {
-    const std::unique_ptr<Csqlite> database = openNetworkDatabase(options.database);
+    Output output(options.output);
+    NetworkDatabase database(options.database);
     Network network;
-    loadNetwork(*database, options.nonJourneyPoints, options.journey, network);
+    loadNetwork(database, options.nonJourneyPoints, options.journey, network);
     auto& journeys = network.journeys;
-    if (!options.journey.empty() && journeys.find(options.journey) == journeys.journeys.end()) {
-        throw ToolError(Failed,
-                        "no journey '" + options.journey + "' in database '" + options.database + "'");
-    }
     JsonValue features = JsonValue::array();
     const auto first = firstOrdinaryJourney(journeys);
     for (auto journey = journeys.journeys.begin(); journey != journeys.journeys.end(); ++journey) {
         addJourney(*journey, journey >= first, features);
     }
-    writeCollection(std::cout, features);
+    writeCollection(output, features);
+    output.finish();
     return Success;
 }
 
 } // namespace
 
 void addGeojsonCommand(CLI::App& app, Command& command) {
-    CLI::App* geojson = app.add_subcommand(
-        "geojson", "Write the link nodes, their geo-fences and the journeys as a GeoJSON FeatureCollection");
+    CLI::App* geojson =
+        addCommand(app, "geojson",
+                   "Write the link nodes, their geo-fences and the journeys as a GeoJSON FeatureCollection",
+                   "pathweave geojson network.db -o network.geojson\n"
+                   "pathweave geojson network.db --journey MARKET --non-journey-points NJP");
     auto options = std::make_shared<GeojsonOptions>();
-    geojson->add_option("database", options->database, "The network database")->required();
-    geojson->add_option("--journey", options->journey, "Write only this journey");
-    geojson->add_option("--non-journey-points", options->nonJourneyPoints,
-                        "Also write the non-journey points stored under this journey id");
+    addDatabaseArgument(*geojson, options->database);
+    addJourneyOption(*geojson, options->journey, false);
+    addNonJourneyPointsOption(*geojson, options->nonJourneyPoints);
+    addOutputOption(*geojson, options->output);
     geojson->callback([options, &command] { command = [options] { return runGeojson(*options); }; });
 }
 

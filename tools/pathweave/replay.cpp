@@ -367,19 +367,18 @@ private:
     std::vector<Fence> fences;
 };
 
-// `name` empty stands for the bundled sample track.
 void reportLeftOut(std::vector<LeftOut> leftOut, const std::string& name) {
     std::stable_sort(leftOut.begin(), leftOut.end(),
                      [](const LeftOut& a, const LeftOut& b) { return a.line < b.line; });
     for (const LeftOut& line : leftOut) {
-        std::cerr << "pathweave: "
-                  << (name.empty() ? std::string("the sample track") : "track '" + name + "'") << " line "
-                  << line.line << ": " << line.why << "; the fix is left out\n";
+        std::cerr << "pathweave: " << trackLabel(name) << " line " << line.line << ": " << line.why
+                  << "; the fix is left out\n";
     }
 }
 
-int replay(Network& network, const std::string& journeyId, Track track, const std::string& trackName,
-           const ReplayOptions& options, std::ostream& out) {
+// Whether the track visited every stop once and in order.
+bool replay(Network& network, const std::string& journeyId, Track track, const std::string& trackName,
+            const ReplayOptions& options, std::ostream& out) {
     auto& journeys = network.journeys;
     if (journeys.find(journeyId) == journeys.journeys.end()) {
         throw ToolError(Failed, "no journey '" + journeyId + "' in the network");
@@ -402,24 +401,24 @@ int replay(Network& network, const std::string& journeyId, Track track, const st
                       replay.journey, replay.visits, lines, track.leftOut.size());
     out.flush();
     reportLeftOut(std::move(track.leftOut), trackName);
-    if (options.strict && (!replay.visits.missed().empty() || replay.visits.repeatedEntries() > 0 ||
-                           !replay.visits.inOrder().value_or(true))) {
-        throw ToolError(Failed, "the track does not visit every stop of journey '" + journeyId +
-                                    "' once and in order (--strict)");
-    }
-    return Success;
+    return replay.visits.missed().empty() && replay.visits.repeatedEntries() == 0 &&
+           replay.visits.inOrder().value_or(true);
 }
 
 int runReplay(const ReplayOptions& options) {
-    Track track = readTrackFile(options.track);
-    const std::unique_ptr<Csqlite> database = openNetworkDatabase(options.database);
+    Track track = options.track == "-" ? readTrack(std::cin, "-") : readTrackFile(options.track);
+    Output output("-");
+    NetworkDatabase database(options.database);
     Network network;
-    loadNetwork(*database, options.nonJourneyPoints, options.journey, network);
-    if (network.journeys.find(options.journey) == network.journeys.journeys.end()) {
-        throw ToolError(Failed,
-                        "no journey '" + options.journey + "' in database '" + options.database + "'");
+    loadNetwork(database, options.nonJourneyPoints, options.journey, network);
+    const bool onceInOrder =
+        replay(network, options.journey, std::move(track), options.track, options, output.stream());
+    output.finish();
+    if (options.strict && !onceInOrder) {
+        throw ToolError(Failed, "the track does not visit every stop of journey '" + options.journey +
+                                    "' once and in order (--strict)");
     }
-    return replay(network, options.journey, std::move(track), options.track, options, std::cout);
+    return Success;
 }
 
 } // namespace
@@ -428,23 +427,27 @@ int replayTrack(Network& network, const std::string& journeyId, std::istream& tr
                 std::ostream& out) {
     ReplayOptions options;
     options.format = format;
-    return replay(network, journeyId, readTrack(track, ""), "", options, out);
+    replay(network, journeyId, readTrack(track, ""), "", options, out);
+    return Success;
 }
 
 void addReplayCommand(CLI::App& app, Command& command) {
-    CLI::App* replay = app.add_subcommand(
-        "replay", "Drive a journey along a GPS track as a host does with the journey tracker, reporting "
-                  "every stop arrived at, departed from, passed or skipped");
+    CLI::App* replay = addCommand(
+        app, "replay",
+        "Drive a journey along a GPS track as a host does with the journey tracker, reporting every "
+        "stop arrived at, departed from, passed or skipped",
+        "pathweave replay network.db --journey MARKET track.csv\n"
+        "pathweave replay network.db --journey MARKET --strict - < drive.nmea");
     auto options = std::make_shared<ReplayOptions>();
-    replay->add_option("database", options->database, "The network database")->required();
+    addDatabaseArgument(*replay, options->database);
     replay
-        ->add_option("track", options->track,
-                     "The GPS track: time,latitude,longitude[,accuracy] lines (seconds, decimal degrees, "
-                     "metres; a header allowed), or NMEA RMC and GGA sentences")
-        ->required();
-    replay->add_option("--journey", options->journey, "The journey to drive")->required();
-    replay->add_option("--non-journey-points", options->nonJourneyPoints,
-                       "Also watch the non-journey points stored under this journey id, fix by fix");
+        ->add_option("TRACK", options->track,
+                     "The GPS track, - for standard input: time,latitude,longitude[,accuracy] lines "
+                     "(seconds, decimal degrees, metres; a header allowed), or NMEA RMC and GGA sentences")
+        ->required()
+        ->type_name("");
+    addJourneyOption(*replay, options->journey, true);
+    addNonJourneyPointsOption(*replay, options->nonJourneyPoints);
     replay->add_flag("--naive", options->naive,
                      "Test every fix against every geo-fence instead of using the tracker, for comparison");
     replay->add_flag("--strict", options->strict,

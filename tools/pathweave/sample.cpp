@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -57,40 +58,54 @@ int runDemo() {
     const TemporaryFolder folder;
     const std::string path = folder.path + "/sample-network.db";
     writeSampleDatabase(path);
-    const std::unique_ptr<Csqlite> database = openNetworkDatabase(path);
+    NetworkDatabase database(path);
     Network network;
-    loadNetwork(*database, sampleNonJourneyPointsId, "", network);
+    loadNetwork(database, sampleNonJourneyPointsId, "", network);
 
     std::size_t linkNodes = 0;
     for (const pw::CJourney& journey : network.journeys.journeys) {
         linkNodes += linkNodeCount(journey);
     }
-    std::cout << "Sample network: " << network.cues.cues.size() << " cues, "
-              << network.journeys.journeys.size() - network.journeys.nonJourneyPointsCount
-              << " selectable journeys and the non-journey points, " << linkNodes << " link nodes, loaded in "
-              << network.loadSeconds * 1000.0 << " ms\n";
+    Output output("-");
+    std::ostream& out = output.stream();
+    out << "Sample network: " << network.cues.cues.size() << " cues, "
+        << network.journeys.journeys.size() - network.journeys.nonJourneyPointsCount
+        << " selectable journeys and the non-journey points, " << linkNodes << " link nodes, loaded in "
+        << formatFixed(network.loadSeconds * 1000.0, 1) << " ms\n";
     for (auto journey = firstOrdinaryJourney(network.journeys); journey != network.journeys.journeys.end();
          ++journey) {
         static const char* const orders[] = {"standard", "circular", "random"};
-        std::cout << "  journey " << journey->id << ": " << linkNodeCount(*journey) << " stops, "
-                  << orders[journey->order] << " order" << (journey->linkDistances ? ", with distances" : "")
-                  << '\n';
+        out << "  journey " << journey->id << ": " << linkNodeCount(*journey) << " stops, "
+            << orders[journey->order] << " order" << (journey->linkDistances ? ", with distances" : "")
+            << '\n';
     }
-    std::cout << "\nDriving journey " << sampleTrackJourney << " along the sample GPS track:\n";
+    out << "\nDriving journey " << sampleTrackJourney << " along the sample GPS track:\n";
     std::istringstream track(sampleTrackCsv);
-    return replayTrack(network, sampleTrackJourney, track, Format::Text, std::cout);
+    const int code = replayTrack(network, sampleTrackJourney, track, Format::Text, out);
+    output.finish();
+    return code;
 }
 
 } // namespace
 
 void writeSampleDatabase(const std::string& path) {
+    if (path.empty()) {
+        throw ToolError(UsageError, "the output file name is empty: give the name of the database to write");
+    }
+    if (path == "-") {
+        throw ToolError(UsageError, "the sample network is an SQLite database, which cannot go to standard "
+                                    "output: give the name of the database to write");
+    }
     struct stat status {};
     if (stat(path.c_str(), &status) == 0) {
-        throw ToolError(Failed, "will not overwrite '" + path + "': the file exists");
+        throw ToolError(Failed, "will not overwrite '" + path + "': " +
+                                    (S_ISDIR(status.st_mode) ? "it is a directory" : "the file exists"));
     }
+    // The database is made under a temporary name beside the file, and linked to its name only
+    // when it is complete; link() fails rather than replace a file made meanwhile.
+    const std::string temporary = makeTemporaryBeside(path);
     sqlite3* database = nullptr;
-    int result =
-        sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int result = sqlite3_open_v2(temporary.c_str(), &database, SQLITE_OPEN_READWRITE, nullptr);
     char* error = nullptr;
     if (result == SQLITE_OK) {
         result = sqlite3_exec(database, sampleNetworkSql, nullptr, nullptr, &error);
@@ -98,17 +113,25 @@ void writeSampleDatabase(const std::string& path) {
     const std::string why = error != nullptr ? error : sqlite3_errmsg(database);
     sqlite3_free(error);
     sqlite3_close(database);
+    const bool linked = result == SQLITE_OK && link(temporary.c_str(), path.c_str()) == 0;
+    const int linkError = errno;
+    std::remove(temporary.c_str());
     if (result != SQLITE_OK) {
-        std::remove(path.c_str());
         throw ToolError(Failed, "cannot write the sample network to '" + path + "': " + why);
+    }
+    if (!linked) {
+        throw ToolError(Failed, "cannot write '" + path + "': " + errorText(linkError));
     }
 }
 
 void addSampleCommand(CLI::App& app, Command& command) {
-    CLI::App* sample =
-        app.add_subcommand("sample", "Write the bundled sample network database to a new file");
+    CLI::App* sample = addCommand(app, "sample", "Write the bundled sample network database to a new file",
+                                  "pathweave sample -o wrenmouth.db\n"
+                                  "pathweave check wrenmouth.db --non-journey-points NJP");
     auto path = std::make_shared<std::string>();
-    sample->add_option("-o,--output", *path, "The database file to write; it must not exist yet")->required();
+    sample->add_option("-o,--output", *path, "The database file to write; it must not exist yet")
+        ->required()
+        ->type_name("FILE");
     sample->callback([path, &command] {
         command = [path] {
             writeSampleDatabase(*path);
@@ -118,9 +141,10 @@ void addSampleCommand(CLI::App& app, Command& command) {
 }
 
 void addDemoCommand(CLI::App& app, Command& command) {
-    CLI::App* demo = app.add_subcommand(
-        "demo",
-        "Load the bundled sample network as a host does and drive a journey along the sample GPS track");
+    CLI::App* demo = addCommand(
+        app, "demo",
+        "Load the bundled sample network as a host does and drive a journey along the sample GPS track",
+        "pathweave demo\npathweave demo --log-level 2");
     demo->callback([&command] { command = runDemo; });
 }
 

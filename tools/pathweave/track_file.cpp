@@ -17,11 +17,8 @@ namespace pwtool {
 
 namespace {
 
-// `name` empty stands for a track that is no file (the bundled one).
 [[noreturn]] void trackError(const std::string& name, const std::string& why) {
-    throw ToolError(
-        Failed, (name.empty() ? std::string("cannot read the track") : "cannot read track '" + name + "'") +
-                    ": " + why);
+    throw ToolError(Failed, "cannot read " + trackLabel(name) + ": " + why);
 }
 
 std::string trimmed(const std::string& text) {
@@ -193,6 +190,10 @@ private:
 };
 
 } // namespace
+
+std::string trackLabel(const std::string& name) {
+    return name.empty() ? "the sample track" : name == "-" ? "standard input" : "track '" + name + "'";
+}
 
 Track readTrack(std::istream& in, const std::string& name) {
     Track track;

@@ -30,6 +30,9 @@ struct Track {
     std::vector<LeftOut> leftOut;
 };
 
+/// How messages name a track: "track 'NAME'", "standard input" for "-", "the sample track" for "".
+std::string trackLabel(const std::string& name);
+
 /// Reads a track: NMEA when its first line that is not blank starts with '$', else CSV, whose
 /// first line may be a header. A fix outside the range of latitudes and longitudes, or earlier
 /// than the fix before, is left out; so are NMEA sentences with a wrong checksum or without a fix.

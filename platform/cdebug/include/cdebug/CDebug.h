@@ -12,8 +12,9 @@
 ///
 /// Writers assign `level`, insert the text of a line and end it with a newline and a flush;
 /// each complete line then goes, with the `level` current at that moment, to the line sink.
-/// While the default sink is in place, text inserted at a level below its threshold is
-/// dropped as it arrives, so such a line costs next to nothing. When storage runs out while a
+/// Text inserted at a level below what the sink takes (the default sink's threshold, or the
+/// level a custom sink was set from) is dropped as it arrives, so such a line costs next to
+/// nothing. Lines are delivered whole, whatever bytes they hold. When storage runs out while a
 /// line is collected or handed to the sink, that line is lost and the stream stays good: the
 /// lines after it arrive whole.
 class CDebugLogStream : public std::ostream {
@@ -43,8 +44,9 @@ using LineSink = std::function<void(int32_t level, const std::string& line)>;
 /// The one stream; valid from `CDebugLogStreamGlobalConstruct()` to `CDebugLogStreamGlobalDestroy()`.
 extern CDebugLogStream* Main;
 
-/// Replaces the line sink; an empty function restores the default sink.
-void SetLineSink(LineSink sink);
+/// Replaces the line sink; an empty function restores the default sink. The sink receives the
+/// lines of `fromLevel` and above; text at a lower level is dropped as it arrives.
+void SetLineSink(LineSink sink, int32_t fromLevel = INT32_MIN);
 
 /// The default sink writes lines of at least this level (8 at start) to standard error, as the
 /// level in decimal, a tab, the line and a newline.

@@ -1,0 +1,41 @@
+# Looks for every package the chosen parts of the build need before any of them is used, and when
+# some are missing stops with one message: the Debian packages that are missing and the one
+# apt-get line that brings everything (the README's line).
+
+set(PATHWEAVE_APT_LINE
+    "apt-get install cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev")
+
+set(pathweave_missing_packages "")
+
+# Records `debian_package` as missing unless find_package(<package> <arguments>) finds it.
+macro(pathweave_find package debian_package)
+    find_package(${package} ${ARGN} QUIET)
+    if(NOT ${package}_FOUND)
+        list(APPEND pathweave_missing_packages ${debian_package})
+    endif()
+endmacro()
+
+pathweave_find(SQLite3 libsqlite3-dev)
+if(PATHWEAVE_BUILD_TOOLS)
+    pathweave_find(CLI11 libcli11-dev CONFIG)
+    pathweave_find(nlohmann_json nlohmann-json3-dev CONFIG)
+endif()
+if(PATHWEAVE_BUILD_TESTS AND NOT PATHWEAVE_GTEST_SOURCE_DIR)
+    pathweave_find(GTest libgtest-dev)
+    if(GTest_FOUND AND NOT TARGET GTest::gmock)
+        list(APPEND pathweave_missing_packages libgmock-dev)
+    endif()
+    find_program(SQLITE3_SHELL sqlite3)
+    if(NOT SQLITE3_SHELL)
+        list(APPEND pathweave_missing_packages sqlite3)
+    endif()
+endif()
+if(PATHWEAVE_BUILD_BENCHMARKS)
+    pathweave_find(benchmark libbenchmark-dev)
+endif()
+
+if(pathweave_missing_packages)
+    list(JOIN pathweave_missing_packages " " missing)
+    message(FATAL_ERROR "Missing Debian packages: ${missing}\n"
+        "Install everything the build needs with:\n  ${PATHWEAVE_APT_LINE}\n")
+endif()
