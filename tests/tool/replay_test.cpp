@@ -28,13 +28,35 @@ INSERT INTO link_nodes VALUES ('A', 'PA', 'info,stop_a', 1.0, 1.1, 2.0, 2.1), ('
   ('X', 'PX', 'look', 1.25, 1.35, 2.05, 2.15), ('Y', 'PY', '', 0, 0, 0, 0);
 )sql";
 
+// Journey K runs north through stops E, F and G, 220 m apart, each in a fence about 45 m across.
+const std::string street = pwtest::schemaSql() + R"sql(
+INSERT INTO cues VALUES ('chime', 'LINK_ENTRY_TRANSITION', '');
+INSERT INTO journeys VALUES ('K', '', 'chime', '', 1);
+INSERT INTO Journey_links VALUES ('K', 'L1'), ('K', 'L2');
+INSERT INTO links VALUES ('L1', 'E', 'F', 220), ('L2', 'F', 'G', 220);
+INSERT INTO link_nodes VALUES ('E', 'PE', '', 0.9998, 1.0002, 1.9998, 2.0002),
+  ('F', 'PF', '', 1.0018, 1.0022, 1.9998, 2.0002), ('G', 'PG', '', 1.0038, 1.0042, 1.9998, 2.0002);
+)sql";
+
+// A fix every 2 s from latitude `from` to `to` at longitude 2, 11 m/s.
+std::string northwards(double from, double to, double time = 0.0) {
+    std::string csv;
+    for (double latitude = from; latitude <= to + 1e-9; latitude += 0.0002, time += 2.0) {
+        csv += std::to_string(time) + "," + std::to_string(latitude) + ",2.0\n";
+    }
+    return csv;
+}
+
 struct Fixture {
-    TempDatabase database{network};
+    explicit Fixture(const std::string& sql = network) : database(sql) {}
+
+    TempDatabase database;
     std::string track = database.folder() + "/track.csv";
 
-    pwtest::ToolRun replay(const std::string& csv, std::vector<std::string> options = {}) {
+    pwtest::ToolRun replay(const std::string& csv, std::vector<std::string> options = {},
+                           const std::string& journey = "J") {
         std::ofstream(track) << csv;
-        std::vector<std::string> words = {"replay", database.path(), "--journey", "J", track};
+        std::vector<std::string> words = {"replay", database.path(), "--journey", journey, track};
         words.insert(words.end(), options.begin(), options.end());
         return runTool(words);
     }
@@ -49,10 +71,10 @@ std::vector<json> jsonLines(const std::string& out) {
     return events;
 }
 
-TEST(pathweaveReplay, tabulatesEnteringLeavingAndTheCurrentNode) {
+TEST(pathweaveReplay, naiveTabulatesEnteringLeavingAndTheCurrentNode) {
     Fixture fixture;
     const pwtest::ToolRun run =
-        fixture.replay("time_s,latitude,longitude\n0,1.05,2.05\n5,1.15,2.05\n10,1.25,2.05\n");
+        fixture.replay("time_s,latitude,longitude\n0,1.05,2.05\n5,1.15,2.05\n10,1.25,2.05\n", {"--naive"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "time  event    node  transition  cues\n"
@@ -63,31 +85,106 @@ TEST(pathweaveReplay, tabulatesEnteringLeavingAndTheCurrentNode) {
                        "  10  enter    B     chime\n"
                        "  10  current  B\n"
                        "  10  end      J     goodbye\n"
-                       "Visited 2 of 3 stops, in journey order; B is current.\n");
+                       "Visited 2 of 3 stops, missed D, in journey order; B is current.\n");
+}
+
+TEST(pathweaveReplay, tabulatesTheTrackersEvents) {
+    Fixture fixture(street);
+    const pwtest::ToolRun run =
+        fixture.replay("time,lat,lon,accuracy\n" + northwards(0.9994, 1.0026), {}, "K");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "time  event     node  transition  cues\n"
+                       "   0  start     K\n"
+                       "   8  arrived   E     chime\n"
+                       "  14  departed  E\n"
+                       "  28  arrived   F     chime\n"
+                       "  32  end       K\n"
+                       "Visited 2 of 3 stops, missed G, in journey order; F is current.\n");
 }
 
 TEST(pathweaveReplay, writesOneJsonObjectPerEvent) {
-    Fixture fixture;
-    const pwtest::ToolRun run =
-        fixture.replay("0,1.05,2.05\n\n  \r\n2.5,1.15,2.05\r\n4,1.25,2.05\n", {"--format", "json"});
+    Fixture fixture(street);
+    const pwtest::ToolRun run = fixture.replay(northwards(1.0014, 1.0042, 40), {"--format", "json"}, "K");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(
-        jsonLines(run.out),
-        jsonLines(R"({"time":0,"event":"start","journey":"J","entryCue":"welcome","globalCues":["doors"]}
-{"time":0,"event":"enter","journey":"J","node":"A","transitionCue":"stop_a","cues":["info","stop_a"]}
-{"time":0,"event":"current","journey":"J","node":"A"}
-{"time":2.5,"event":"leave","journey":"J","node":"A"}
-{"time":4,"event":"enter","journey":"J","node":"B","transitionCue":"chime","cues":[]}
-{"time":4,"event":"current","journey":"J","node":"B"}
-{"time":4,"event":"end","journey":"J","exitCue":"goodbye","current":"B","visited":2,"stops":3,"inOrder":true}
+    EXPECT_EQ(jsonLines(run.out),
+              jsonLines(R"({"time":40,"event":"start","journey":"K","entryCue":null,"globalCues":[]}
+{"time":48,"event":"skipped","journey":"K","node":"E"}
+{"time":48,"event":"arrived","journey":"K","node":"F","transitionCue":"chime","cues":[]}
+{"time":54,"event":"departed","journey":"K","node":"F"}
+{"time":68,"event":"arrived","journey":"K","node":"G","transitionCue":"chime","cues":[]}
+{"time":68,"event":"completed","journey":"K"}
+{"time":68,"event":"end","journey":"K","exitCue":null,"current":"G","visited":2,"stops":3,"missed":["E"],"repeated":0,"inOrder":true,"fixes":15,"leftOut":0}
 )"));
+}
+
+TEST(pathweaveReplay, strictFailsWhenAStopIsMissedRepeatedOrOutOfOrder) {
+    Fixture fixture(street);
+    const struct {
+        std::string csv;
+        std::vector<std::string> options;
+        int exitCode;
+    } cases[] = {
+        {northwards(0.9994, 1.0046), {"--strict"}, 0},
+        {"", {"--strict"}, 1},
+        {northwards(1.0034, 1.0046), {"--strict"}, 1},
+        {northwards(0.9994, 1.0046) + "100,1.0,2.00019\n101,1.0,2.00021\n102,1.0,2.00019\n",
+         {"--strict", "--naive"},
+         1},
+        {"0,1.002,2.0\n1,1.0,2.0\n2,1.004,2.0\n", {"--strict", "--naive"}, 1},
+        {"0,1.0,2.00019\n1,1.0,2.00021\n2,1.0,2.00019\n", {"--naive"}, 0},
+    };
+    for (const auto& test : cases) {
+        const pwtest::ToolRun run = fixture.replay(test.csv, test.options, "K");
+        EXPECT_EQ(run.exitCode, test.exitCode) << test.csv << run.out << run.err;
+        EXPECT_EQ(run.err, test.exitCode == 0 ? ""
+                                              : "pathweave: the track does not visit every stop of journey "
+                                                "'K' once and in order (--strict)\n");
+    }
+}
+
+TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLinesInAFileOrOnStandardInput) {
+    Fixture fixture(street);
+    const struct {
+        std::string track;
+        std::string err;
+    } cases[] = {
+        {"0,0.9999,2.0\n1,91.5,2.0\n2,1.0,2.0\n1,1.0,2.0\n3,1.0,2.0,80\n4,1.0005,2.0\n",
+         "line 2: latitude 91.5, longitude 2 is no position on Earth; the fix is left out\n"
+         "line 4: time 1 is earlier than the fix before it (2); the fix is left out\n"
+         "line 5: accuracy 80 m is worse than 50 m; the fix is left out\n"},
+        {"$GPRMC,120000.00,A,0059.994,N,00200.000,E,0.0,0.0,010124,,,A*51\n"
+         "$GPGGA,120001.00,0059.997,N,00200.000,E,1,08,1.0,10.0,M,0.0,M,,*6F\n"
+         "$GPGGA,120002.00,0100.000,N,00200.000,E,1,08,1.0,10.0,M,0.0,M,,*67\n"
+         "$GPRMC,120003.00,V,,,,,,,010124,,,N*7B\n"
+         "$GPRMC,120003.00,A,0100.003,N,00200.000,E,0.5,0.0,010124,,,A*5D\n",
+         "line 3: the NMEA checksum does not match; the fix is left out\n"
+         "line 4: the receiver had no fix; the fix is left out\n"},
+    };
+    // The NMEA track comes on standard input.
+    for (const auto& test : cases) {
+        const bool nmea = test.track[0] == '$';
+        const pwtest::ToolRun run =
+            nmea ? runTool({"replay", fixture.database.path(), "--journey", "K", "-", "--format", "json"},
+                           test.track)
+                 : fixture.replay(test.track, {"--format", "json"}, "K");
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        std::string expected;
+        std::istringstream lines(test.err);
+        for (std::string line; std::getline(lines, line);) {
+            expected += "pathweave: " + (nmea ? "standard input" : "track '" + fixture.track + "'") + " " +
+                        line + "\n";
+        }
+        EXPECT_EQ(run.err, expected);
+        EXPECT_EQ(jsonLines(run.out)[1]["node"], "E") << run.out;
+    }
 }
 
 TEST(pathweaveReplay, watchesNonJourneyPointsWithoutMovingTheCurrentNode) {
     Fixture fixture;
     // D, then back to A; then into the overlap of B and X, then out of B but still in X.
     const pwtest::ToolRun run = fixture.replay("0,1.45,2.05\n1,1.05,2.05\n2,1.28,2.08\n3,1.32,2.08\n",
-                                               {"--non-journey-points", "P", "--format", "json"});
+                                               {"--non-journey-points", "P", "--format", "json", "--naive"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::vector<std::string> sequence;
     for (const json& event : jsonLines(run.out)) {
@@ -105,9 +202,10 @@ TEST(pathweaveReplay, namesTheFileAndLineOfAMalformedFix) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"time_s,latitude,longitude\n\n0,1.05,2.05\n1,north,2.05\n",
          "line 4: latitude 'north' is not a finite number"},
-        {"0,1.05,2.05\n1,1.05\n", "line 2 has 2 fields, not the three time_s,latitude,longitude"},
+        {"0,1.05,2.05\n1,1.05\n",
+         "line 2 has 2 fields, not time,latitude,longitude and an optional accuracy"},
         {"0,1.05,nan\n", "line 1: longitude 'nan' is not a finite number"},
-        {"0,1.05,2.05\ntime_s,latitude,longitude\n", "line 2: time_s 'time_s' is not a finite number"},
+        {"0,1.05,2.05\ntime_s,latitude,longitude\n", "line 2: time 'time_s' is not a finite number"},
     };
     for (const auto& [csv, why] : cases) {
         const pwtest::ToolRun run = fixture.replay(csv);
@@ -131,19 +229,19 @@ TEST(pathweaveReplay, refusesAnUnknownJourneyAndAMissingTrack) {
     EXPECT_EQ(run.err, "pathweave: cannot read track '" + missing + "': no such file\n");
 }
 
-TEST(pathweaveReplay, demoDrivesTheSampleJourneyThroughEveryStopInOrder) {
+TEST(pathweaveReplay, demoArrivesAtEveryStopOfTheSampleJourneyInOrder) {
     const pwtest::ToolRun run = runTool({"demo"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    std::vector<std::string> current;
+    std::vector<std::string> arrived;
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream words(line);
         std::string time, event, node;
-        if (words >> time >> event >> node && event == "current") {
-            current.push_back(node);
+        if (words >> time >> event >> node && event == "arrived") {
+            arrived.push_back(node);
         }
     }
-    EXPECT_EQ(current, (std::vector<std::string>{"MKT01", "MKT02", "MKT03", "MKT04", "MKT05", "MKT06",
+    EXPECT_EQ(arrived, (std::vector<std::string>{"MKT01", "MKT02", "MKT03", "MKT04", "MKT05", "MKT06",
                                                  "MKT07", "MKT08", "MKT09"}));
     EXPECT_NE(run.out.find("\nVisited 9 of 9 stops, in journey order; MKT09 is current.\n"),
               std::string::npos)

@@ -1,23 +1,20 @@
-// `pathweave replay`: drives a journey along a GPS track the way a host does, and reports every
-// geo-fence that a fix enters or leaves and every change of the journey's current link node.
+// `pathweave replay`: drives a journey along a GPS track the way a host does. By default the journey
+// tracker turns the fixes into arrivals, departures, passes and skips; --naive tests every fix
+// against every geo-fence, as a host without the tracker would, reporting each fence entered or left
+// and each change of the journey's current link node.
 
 #include "json.h"
 #include "tool.h"
+#include "track_file.h"
 
 #include <CLI/CLI.hpp>
+#include <pathweave/track/tracker.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 namespace pwtool {
@@ -30,113 +27,9 @@ struct ReplayOptions {
     std::string track;
     std::string nonJourneyPoints;
     Format format = Format::Text;
+    bool naive = false;
+    bool strict = false;
 };
-
-// One line of a track: a position at a time, in seconds.
-struct Fix {
-    double time;
-    pw::CPoint position;
-};
-
-// `name` empty stands for a track that is no file (the bundled one).
-[[noreturn]] void trackError(const std::string& name, const std::string& why) {
-    throw ToolError(
-        Failed, (name.empty() ? std::string("cannot read the track") : "cannot read track '" + name + "'") +
-                    ": " + why);
-}
-
-std::string trimmed(const std::string& text) {
-    const char* const blanks = " \t\r";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-std::vector<std::string> fieldsOf(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t comma = line.find(','); comma != std::string::npos; comma = line.find(',', start)) {
-        fields.push_back(trimmed(line.substr(start, comma - start)));
-        start = comma + 1;
-    }
-    fields.push_back(trimmed(line.substr(start)));
-    return fields;
-}
-
-// The finite number that is all of `field`, if it is one.
-std::optional<double> finiteNumber(const std::string& field) {
-    double value = 0.0;
-    const char* const end = field.data() + field.size();
-    const auto result = std::from_chars(field.data(), end, value);
-    if (field.empty() || result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// Whether a line is a header rather than a fix: it begins with a name, not with a number.
-bool isHeader(const std::string& line) {
-    const auto first = static_cast<unsigned char>(line[line.find_first_not_of(" \t")]);
-    return std::isalpha(first) != 0 || first == '"' || first == '_';
-}
-
-// The fixes of a track. The first line that is not blank may be a header.
-std::vector<Fix> readTrack(std::istream& track, const std::string& name) {
-    static const char* const columns[] = {"time_s", "latitude", "longitude"};
-    std::vector<Fix> fixes;
-    std::string line;
-    bool headerAllowed = true;
-    for (std::size_t number = 1; std::getline(track, line); ++number) {
-        if (trimmed(line).empty()) {
-            continue;
-        }
-        const bool header = headerAllowed && isHeader(line);
-        headerAllowed = false;
-        if (header) {
-            continue;
-        }
-        const std::vector<std::string> fields = fieldsOf(line);
-        const std::string where = "line " + std::to_string(number);
-        if (fields.size() != 3) {
-            trackError(name, where + " has " + std::to_string(fields.size()) +
-                                 (fields.size() == 1 ? " field" : " fields") +
-                                 ", not the three time_s,latitude,longitude");
-        }
-        double values[3] = {};
-        for (std::size_t i = 0; i < 3; ++i) {
-            const std::optional<double> value = finiteNumber(fields[i]);
-            if (!value) {
-                trackError(name, where + ": " + columns[i] + " '" + fields[i] + "' is not a finite number");
-            }
-            values[i] = *value;
-        }
-        fixes.push_back(Fix{values[0], pw::CPoint{values[1], values[2]}});
-    }
-    if (track.bad()) {
-        trackError(name, "the read failed");
-    }
-    return fixes;
-}
-
-std::vector<Fix> readTrackFile(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        trackError(path, "no such file");
-    }
-    if (status.type() == std::filesystem::file_type::directory) {
-        trackError(path, "is a directory");
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) {
-        std::string why = error ? error.message() : std::strerror(errno);
-        why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
-        trackError(path, why);
-    }
-    return readTrack(file, path);
-}
 
 std::string cueName(const pw::CCue* cue) { return cue != nullptr ? cue->name : ""; }
 
@@ -167,6 +60,60 @@ std::size_t displayWidth(const std::string& text) {
     return width;
 }
 
+// What a replay saw of the journey's stops, its link nodes with a box. A circular journey starts a
+// new lap whenever it reaches a stop before the one reached last.
+class Visits {
+public:
+    explicit Visits(const pw::CJourney& journey)
+        : nodes(journey.linkNodes), order(journey.order), seen(nodes.size(), false),
+          inLap(nodes.size(), false), skipped(nodes.size(), false) {}
+
+    void reach(std::size_t node) {
+        if (last < nodes.size() && node < last) {
+            if (order == pw::CJourney::Circular) {
+                std::fill(inLap.begin(), inLap.end(), false);
+            } else if (order == pw::CJourney::Standard) {
+                ordered = false;
+            }
+        }
+        repeated += inLap[node] ? 1 : 0;
+        inLap[node] = true;
+        seen[node] = true;
+        last = node;
+    }
+
+    void skip(std::size_t node) { skipped[node] = true; }
+
+    /// Each stop skipped or never reached, in journey order.
+    std::vector<std::string> missed() const {
+        std::vector<std::string> ids;
+        for (std::size_t node = 0; node < nodes.size(); ++node) {
+            if (nodes[node].bounds.valid && (skipped[node] || !seen[node])) {
+                ids.push_back(nodes[node].id);
+            }
+        }
+        return ids;
+    }
+    std::size_t stops() const {
+        return std::size_t(std::count_if(nodes.begin(), nodes.end(),
+                                         [](const pw::CLinkNode& node) { return node.bounds.valid; }));
+    }
+    std::size_t visited() const { return std::size_t(std::count(seen.begin(), seen.end(), true)); }
+    std::size_t repeatedEntries() const { return repeated; }
+    /// Whether the stops came in journey order; none for a random journey, which has no order.
+    std::optional<bool> inOrder() const {
+        return order == pw::CJourney::Random ? std::nullopt : std::optional<bool>(ordered);
+    }
+
+private:
+    const pw::CJourney::LinkNodes& nodes;
+    pw::CJourney::JourneyOrder order;
+    std::vector<bool> seen, inLap, skipped;
+    std::size_t last = std::numeric_limits<std::size_t>::max();
+    std::size_t repeated = 0;
+    bool ordered = true;
+};
+
 // Writes the events of a replay: one JSON object per line as they happen, or, for text, one row
 // of an aligned table each, written when the replay ends.
 class Report {
@@ -189,49 +136,77 @@ public:
         }
     }
 
-    void enter(double time, const pw::CJourney& journey, const pw::CLinkNode& node, bool onJourney) {
+    /// A node reached: with its transition cue and cues.
+    void reached(double time, const char* event, const pw::CJourney& journey, const pw::CLinkNode& node,
+                 bool onJourney) {
         const std::vector<std::string> cues = cueNames(node.cues);
         if (format == Format::Json) {
             write({{"time", jsonNumber(time)},
-                   {"event", "enter"},
+                   {"event", event},
                    {"journey", journey.id},
                    {"node", node.id},
                    {"transitionCue", cueJson(node.transitionCue)},
                    {"cues", cues}});
         } else {
-            rows.push_back({formatNumber(time), "enter", nodeText(journey, node, onJourney),
+            rows.push_back({formatNumber(time), event, nodeText(journey, node, onJourney),
                             cueName(node.transitionCue), joined(cues)});
         }
     }
 
-    void leave(double time, const pw::CJourney& journey, const pw::CLinkNode& node, bool onJourney) {
-        nodeEvent(time, "leave", journey, node, onJourney);
+    /// Any other event; `node` null for an event about the journey as a whole.
+    void other(double time, const char* event, const pw::CJourney& journey, const pw::CLinkNode* node,
+               bool onJourney = true) {
+        if (format == Format::Json) {
+            JsonValue object = {{"time", jsonNumber(time)}, {"event", event}, {"journey", journey.id}};
+            if (node != nullptr) {
+                object["node"] = node->id;
+            }
+            write(object);
+        } else {
+            rows.push_back({formatNumber(time), event,
+                            node != nullptr ? nodeText(journey, *node, onJourney) : "", "", ""});
+        }
     }
 
-    void current(double time, const pw::CJourney& journey, const pw::CLinkNode& node) {
-        nodeEvent(time, "current", journey, node, true);
-    }
-
-    void end(std::optional<double> time, const pw::CJourney& journey, std::size_t visited, std::size_t stops,
-             bool inOrder) {
+    void end(std::optional<double> time, const pw::CJourney& journey, const Visits& visits, std::size_t fixes,
+             std::size_t leftOut) {
         const bool hasCurrent = journey.current != journey.linkNodes.end();
+        const std::vector<std::string> missed = visits.missed();
+        const std::optional<bool> inOrder = visits.inOrder();
         if (format == Format::Json) {
             write({{"time", timeJson(time)},
                    {"event", "end"},
                    {"journey", journey.id},
                    {"exitCue", cueJson(journey.exitCue)},
                    {"current", hasCurrent ? JsonValue(journey.current->id) : JsonValue(nullptr)},
-                   {"visited", visited},
-                   {"stops", stops},
-                   {"inOrder", inOrder}});
+                   {"visited", visits.visited()},
+                   {"stops", visits.stops()},
+                   {"missed", missed},
+                   {"repeated", visits.repeatedEntries()},
+                   {"inOrder", inOrder ? JsonValue(*inOrder) : JsonValue(nullptr)},
+                   {"fixes", fixes},
+                   {"leftOut", leftOut}});
             return;
         }
         rows.push_back({timeText(time), "end", journey.id, cueName(journey.exitCue), ""});
         writeTable();
-        const char* order = visited < 2 ? "" : inOrder ? ", in journey order" : ", not in journey order";
-        out << "Visited " << visited << " of " << stops << " stops" << order << "; "
+        out << "Visited " << visits.visited() << " of " << visits.stops() << " stops";
+        if (!missed.empty()) {
+            out << ", missed " << joined(missed);
+        }
+        if (visits.repeatedEntries() > 0) {
+            out << ", " << visits.repeatedEntries() << (visits.repeatedEntries() == 1 ? " entry" : " entries")
+                << " repeated";
+        }
+        if (inOrder && visits.visited() > 1) {
+            out << (*inOrder ? ", in journey order" : ", not in journey order");
+        }
+        out << "; "
             << (hasCurrent ? journey.current->id + " is current" : std::string("no link node is current"))
             << ".\n";
+        if (leftOut > 0) {
+            out << "Left out " << leftOut << " of " << fixes << " fixes (standard error says why).\n";
+        }
     }
 
 private:
@@ -247,15 +222,6 @@ private:
     // Non-journey points are marked with the id they are stored under.
     static std::string nodeText(const pw::CJourney& journey, const pw::CLinkNode& node, bool onJourney) {
         return onJourney ? node.id : node.id + " (" + journey.id + ")";
-    }
-
-    void nodeEvent(double time, const char* event, const pw::CJourney& journey, const pw::CLinkNode& node,
-                   bool onJourney) {
-        if (format == Format::Json) {
-            write({{"time", jsonNumber(time)}, {"event", event}, {"journey", journey.id}, {"node", node.id}});
-        } else {
-            rows.push_back({formatNumber(time), event, nodeText(journey, node, onJourney), "", ""});
-        }
     }
 
     void write(const JsonValue& event) { writeJson(out, event, 0); }
@@ -288,13 +254,12 @@ private:
     std::vector<Row> rows;
 };
 
-// A geo-fenced link node that the replay watches.
+// A geo-fenced link node that the replay tests every fix against.
 struct Fence {
     pw::CJourney* journey;
     std::size_t index;
     bool onJourney;
     bool inside = false;
-    bool visited = false;
 };
 
 // The link nodes of `journey` with a usable box. The first node, the journey's ROOT, is no place;
@@ -307,8 +272,113 @@ void addFences(pw::CJourney& journey, bool onJourney, std::vector<Fence>& fences
     }
 }
 
-int replay(Network& network, const std::string& journeyId, const std::vector<Fix>& fixes, Format format,
-           std::ostream& out) {
+// One replay: the journey, the fences tested fix by fix, and what they saw.
+class Replay {
+public:
+    Replay(Network& network, pw::CJourney& tracked, Format format, std::ostream& out)
+        : journey(tracked), visits(tracked), report(format, out) {
+        const auto points = network.journeys.GetNonJourneyPoints();
+        if (points != network.journeys.journeys.end()) {
+            addFences(*points, false, fences);
+        }
+    }
+
+    // Every fix against every fence, moving the current node on entering one of the journey's.
+    void naive(const std::vector<TrackFix>& fixes) {
+        std::vector<Fence> points = std::move(fences);
+        fences.clear();
+        addFences(journey, true, fences);
+        fences.insert(fences.end(), points.begin(), points.end());
+        for (const TrackFix& item : fixes) {
+            watchFences(item.fix.time, item.fix.position);
+        }
+    }
+
+    // The journey tracker; the non-journey points fix by fix.
+    void tracked(const std::vector<TrackFix>& fixes, std::vector<LeftOut>& leftOut) {
+        pw::track::Tracker tracker(journey);
+        for (const TrackFix& item : fixes) {
+            const pw::track::FixCounts before = tracker.counts();
+            for (const pw::track::Event& event : tracker.update(item.fix)) {
+                show(event);
+            }
+            const pw::track::FixCounts& after = tracker.counts();
+            if (after.used == before.used) {
+                leftOut.push_back(LeftOut{
+                    item.line, after.jumps != before.jumps ? "a jump the vehicle cannot make"
+                               : after.inaccurate != before.inaccurate
+                                   ? "accuracy " + formatNumber(item.fix.accuracy) + " m is worse than " +
+                                         formatNumber(tracker.rules().maxAccuracy) + " m"
+                                   : "a negative accuracy"});
+            }
+            watchFences(item.fix.time, item.fix.position);
+        }
+    }
+
+    pw::CJourney& journey;
+    Visits visits;
+    Report report;
+
+private:
+    void show(const pw::track::Event& event) {
+        static const char* const names[] = {"arrived",     "departed",        "passed",   "skipped",
+                                            "off journey", "back on journey", "completed"};
+        const char* name = names[event.type];
+        const pw::CLinkNode* node =
+            event.node == pw::track::Event::noNode ? nullptr : &journey.linkNodes[event.node];
+        if (event.type == pw::track::Event::Arrived || event.type == pw::track::Event::Passed) {
+            visits.reach(event.node);
+            report.reached(event.time, name, journey, *node, true);
+            return;
+        }
+        if (event.type == pw::track::Event::Skipped) {
+            visits.skip(event.node);
+        }
+        report.other(event.time, name, journey, node);
+    }
+
+    // Leaving comes before entering, so that a fix that moves from one fence to the next says so
+    // in that order.
+    void watchFences(double time, const pw::CPoint& position) {
+        for (Fence& fence : fences) {
+            const pw::CLinkNode& node = fence.journey->linkNodes[fence.index];
+            if (fence.inside && !node.WithinBounds(position)) {
+                fence.inside = false;
+                report.other(time, "leave", *fence.journey, &node, fence.onJourney);
+            }
+        }
+        for (Fence& fence : fences) {
+            const pw::CLinkNode& node = fence.journey->linkNodes[fence.index];
+            if (fence.inside || !node.WithinBounds(position)) {
+                continue;
+            }
+            fence.inside = true;
+            report.reached(time, "enter", *fence.journey, node, fence.onJourney);
+            if (fence.onJourney) {
+                visits.reach(fence.index);
+                const auto current = journey.SetCurrent(node.id);
+                if (current != journey.linkNodes.end()) {
+                    report.other(time, "current", journey, &*current);
+                }
+            }
+        }
+    }
+
+    std::vector<Fence> fences;
+};
+
+void reportLeftOut(std::vector<LeftOut> leftOut, const std::string& name) {
+    std::stable_sort(leftOut.begin(), leftOut.end(),
+                     [](const LeftOut& a, const LeftOut& b) { return a.line < b.line; });
+    for (const LeftOut& line : leftOut) {
+        std::cerr << "pathweave: " << trackLabel(name) << " line " << line.line << ": " << line.why
+                  << "; the fix is left out\n";
+    }
+}
+
+// Whether the track visited every stop once and in order.
+bool replay(Network& network, const std::string& journeyId, Track track, const std::string& trackName,
+            const ReplayOptions& options, std::ostream& out) {
     auto& journeys = network.journeys;
     if (journeys.find(journeyId) == journeys.journeys.end()) {
         throw ToolError(Failed, "no journey '" + journeyId + "' in the network");
@@ -316,93 +386,72 @@ int replay(Network& network, const std::string& journeyId, const std::vector<Fix
     // The journey may be current already, which SetCurrent answers with none.
     journeys.SetCurrent(journeyId);
     journeys.SetActiveFromCurrent();
-    pw::CJourney& journey = *journeys.current;
 
-    std::vector<Fence> fences;
-    addFences(journey, true, fences);
-    const std::size_t stops = fences.size();
-    const auto points = journeys.GetNonJourneyPoints();
-    if (points != journeys.journeys.end()) {
-        addFences(*points, false, fences);
+    Replay replay(network, *journeys.current, options.format, out);
+    const std::vector<TrackFix>& fixes = track.fixes;
+    replay.report.start(fixes.empty() ? std::nullopt : std::optional<double>(fixes.front().fix.time),
+                        replay.journey, network.cues.toCueSubsetGlobal());
+    const std::size_t lines = fixes.size() + track.leftOut.size();
+    if (options.naive) {
+        replay.naive(fixes);
+    } else {
+        replay.tracked(fixes, track.leftOut);
     }
-
-    Report report(format, out);
-    report.start(fixes.empty() ? std::nullopt : std::optional<double>(fixes.front().time), journey,
-                 network.cues.toCueSubsetGlobal());
-    std::size_t visited = 0;
-    std::size_t lastVisited = 0;
-    bool inOrder = true;
-    std::vector<bool> inside(fences.size());
-    for (const Fix& fix : fixes) {
-        for (std::size_t i = 0; i < fences.size(); ++i) {
-            const Fence& fence = fences[i];
-            inside[i] = fence.journey->linkNodes[fence.index].WithinBounds(fix.position);
-            if (fence.inside && !inside[i]) {
-                report.leave(fix.time, *fence.journey, fence.journey->linkNodes[fence.index],
-                             fence.onJourney);
-            }
-        }
-        for (std::size_t i = 0; i < fences.size(); ++i) {
-            Fence& fence = fences[i];
-            const bool entered = !fence.inside && inside[i];
-            fence.inside = inside[i];
-            if (!entered) {
-                continue;
-            }
-            const pw::CLinkNode& node = fence.journey->linkNodes[fence.index];
-            report.enter(fix.time, *fence.journey, node, fence.onJourney);
-            if (!fence.onJourney) {
-                continue;
-            }
-            if (!fence.visited) {
-                fence.visited = true;
-                inOrder = inOrder && (visited == 0 || fence.index > lastVisited);
-                lastVisited = fence.index;
-                ++visited;
-            }
-            const auto current = journey.SetCurrent(node.id);
-            if (current != journey.linkNodes.end()) {
-                report.current(fix.time, journey, *current);
-            }
-        }
-    }
-    report.end(fixes.empty() ? std::nullopt : std::optional<double>(fixes.back().time), journey, visited,
-               stops, inOrder);
-    return Success;
+    replay.report.end(fixes.empty() ? std::nullopt : std::optional<double>(fixes.back().fix.time),
+                      replay.journey, replay.visits, lines, track.leftOut.size());
+    out.flush();
+    reportLeftOut(std::move(track.leftOut), trackName);
+    return replay.visits.missed().empty() && replay.visits.repeatedEntries() == 0 &&
+           replay.visits.inOrder().value_or(true);
 }
 
 int runReplay(const ReplayOptions& options) {
-    const std::vector<Fix> fixes = readTrackFile(options.track);
+    Track track = options.track == "-" ? readTrack(std::cin, "-") : readTrackFile(options.track);
     Output output("-");
     NetworkDatabase database(options.database);
     Network network;
     loadNetwork(database, options.nonJourneyPoints, options.journey, network);
-    const int code = replay(network, options.journey, fixes, options.format, output.stream());
+    const bool onceInOrder =
+        replay(network, options.journey, std::move(track), options.track, options, output.stream());
     output.finish();
-    return code;
+    if (options.strict && !onceInOrder) {
+        throw ToolError(Failed, "the track does not visit every stop of journey '" + options.journey +
+                                    "' once and in order (--strict)");
+    }
+    return Success;
 }
 
 } // namespace
 
 int replayTrack(Network& network, const std::string& journeyId, std::istream& track, Format format,
                 std::ostream& out) {
-    return replay(network, journeyId, readTrack(track, ""), format, out);
+    ReplayOptions options;
+    options.format = format;
+    replay(network, journeyId, readTrack(track, ""), "", options, out);
+    return Success;
 }
 
 void addReplayCommand(CLI::App& app, Command& command) {
     CLI::App* replay = addCommand(
         app, "replay",
-        "Drive a journey along a GPS track as a host does, reporting every geo-fence entered or left",
-        "pathweave replay network.db --journey MARKET track.csv");
+        "Drive a journey along a GPS track as a host does with the journey tracker, reporting every "
+        "stop arrived at, departed from, passed or skipped",
+        "pathweave replay network.db --journey MARKET track.csv\n"
+        "pathweave replay network.db --journey MARKET --strict - < drive.nmea");
     auto options = std::make_shared<ReplayOptions>();
     addDatabaseArgument(*replay, options->database);
     replay
         ->add_option("TRACK", options->track,
-                     "The GPS track: time_s,latitude,longitude lines, a header allowed")
+                     "The GPS track, - for standard input: time,latitude,longitude[,accuracy] lines "
+                     "(seconds, decimal degrees, metres; a header allowed), or NMEA RMC and GGA sentences")
         ->required()
         ->type_name("");
     addJourneyOption(*replay, options->journey, true);
     addNonJourneyPointsOption(*replay, options->nonJourneyPoints);
+    replay->add_flag("--naive", options->naive,
+                     "Test every fix against every geo-fence instead of using the tracker, for comparison");
+    replay->add_flag("--strict", options->strict,
+                     "Exit with 1 when a stop is missed, entered twice or visited out of order");
     addFormatOption(*replay, options->format);
     replay->callback([options, &command] { command = [options] { return runReplay(*options); }; });
 }

@@ -280,9 +280,9 @@ const char* cueTypeName(uint32_t type);
 /// Writes a database file made from the sample network's SQL; refuses to overwrite a file.
 void writeSampleDatabase(const std::string& path);
 
-/// Replays a GPS track (`time_s,latitude,longitude` lines, a header allowed) along journey
-/// `journeyId` of a loaded network, writing one line (text) or one JSON object (json) per
-/// event to `out`. Returns the exit code.
+/// Replays a GPS track (CSV or NMEA, see track_file.h) along journey `journeyId` of a loaded network
+/// with the journey tracker, writing one line (text) or one JSON object (json) per event to `out`.
+/// Returns the exit code.
 int replayTrack(Network& network, const std::string& journeyId, std::istream& track, Format format,
                 std::ostream& out);
 
