@@ -42,6 +42,10 @@ std::string pairText(const std::string& journey, const Fence& a, const Fence& b,
            std::to_string(b.position) + " " + shown(b.node->id) + " overlap over " + extent;
 }
 
+Subject pairSubject(const pw::CJourney& journey, const Fence& a, const Fence& b) {
+    return {journey.id, {a.node->id, b.node->id}};
+}
+
 void checkJourney(const pw::CJourney& journey, Findings& findings) {
     std::vector<Fence> fences;
     // The first link node of a loaded journey is its ROOT, which is no place.
@@ -55,7 +59,8 @@ void checkJourney(const pw::CJourney& journey, Findings& findings) {
         if (fences[i].position == fences[i - 1].position + 1) {
             const std::string extent = overlap(fences[i - 1].node->bounds, fences[i].node->bounds);
             if (!extent.empty()) {
-                findings.add("overlapping-fences", pairText(label, fences[i - 1], fences[i], extent));
+                findings.add("overlapping-fences", pairText(label, fences[i - 1], fences[i], extent),
+                             pairSubject(journey, fences[i - 1], fences[i]));
             }
         }
     }
@@ -94,7 +99,8 @@ void checkJourney(const pw::CJourney& journey, Findings& findings) {
             }
             const std::string extent = overlap(first.node->bounds, second.node->bounds);
             if (!extent.empty()) {
-                findings.add("overlapping-nonconsecutive-fences", pairText(label, first, second, extent));
+                findings.add("overlapping-nonconsecutive-fences", pairText(label, first, second, extent),
+                             pairSubject(journey, first, second));
             }
         }
     }
