@@ -28,7 +28,8 @@ void addProgramOptions(CLI::App& app) {
     app.add_option("--log-level", programOptions.logLevel,
                    "Pass the library's log lines of level N and up to standard error (see below)")
         ->type_name("N");
-    app.add_flag("-q,--quiet", programOptions.quiet, "No progress bars on standard error, even on a terminal");
+    app.add_flag("-q,--quiet", programOptions.quiet,
+                 "No progress bars on standard error, even on a terminal");
 }
 
 std::string lowered(std::string text) {
