@@ -17,11 +17,6 @@ struct Fence {
     const pw::CLinkNode* node;
 };
 
-bool drawable(const pw::CBounds& box) {
-    return box.valid && std::isfinite(box.latMin) && std::isfinite(box.latMax) &&
-           std::isfinite(box.longMin) && std::isfinite(box.longMax);
-}
-
 // The overlap of two boxes as "H m x W m" (north-south by east-west), or empty when they do not
 // share a point. Edges count: a position on a shared edge lies in both fences.
 std::string overlap(const pw::CBounds& a, const pw::CBounds& b) {
@@ -50,7 +45,7 @@ void checkJourney(const pw::CJourney& journey, Findings& findings) {
     std::vector<Fence> fences;
     // The first link node of a loaded journey is its ROOT, which is no place.
     for (std::size_t i = 1; i < journey.linkNodes.size(); ++i) {
-        if (drawable(journey.linkNodes[i].bounds)) {
+        if (isDrawable(journey.linkNodes[i].bounds)) {
             fences.push_back({i, &journey.linkNodes[i]});
         }
     }

@@ -140,20 +140,7 @@ public:
         }
         rows.push_back({timeText(time), "end", journey.id, cueName(journey.exitCue), ""});
         writeTable();
-        out << "Visited " << visits.visited() << " of " << visits.stops() << " stops";
-        if (!missed.empty()) {
-            out << ", missed " << joined(missed);
-        }
-        if (visits.repeatedEntries() > 0) {
-            out << ", " << visits.repeatedEntries() << (visits.repeatedEntries() == 1 ? " entry" : " entries")
-                << " repeated";
-        }
-        if (inOrder && visits.visited() > 1) {
-            out << (*inOrder ? ", in journey order" : ", not in journey order");
-        }
-        out << "; "
-            << (hasCurrent ? journey.current->id + " is current" : std::string("no link node is current"))
-            << ".\n";
+        out << visitsSummary(journey, visits) << '\n';
         if (leftOut > 0) {
             out << "Left out " << leftOut << " of " << fixes << " fixes (standard error says why).\n";
         }

@@ -59,6 +59,10 @@ private:
     bool ordered = true;
 };
 
+/// "Visited N of M stops", the stops missed, the entries repeated, whether in journey order, and
+/// the current link node, as one sentence.
+std::string visitsSummary(const pw::CJourney& journey, const Visits& visits);
+
 /// Makes journey `journeyId` the network's current and active journey and returns it. Throws
 /// ToolError(Failed) when the network has no such journey.
 pw::CJourney& startJourney(Network& network, const std::string& journeyId);

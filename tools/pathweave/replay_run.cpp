@@ -48,6 +48,25 @@ std::optional<bool> Visits::inOrder() const {
     return order == pw::CJourney::Random ? std::nullopt : std::optional<bool>(ordered);
 }
 
+std::string visitsSummary(const pw::CJourney& journey, const Visits& visits) {
+    std::string text =
+        "Visited " + std::to_string(visits.visited()) + " of " + std::to_string(visits.stops()) + " stops";
+    const std::vector<std::string> missed = visits.missed();
+    for (std::size_t i = 0; i < missed.size(); ++i) {
+        text += (i == 0 ? ", missed " : ", ") + missed[i];
+    }
+    if (visits.repeatedEntries() > 0) {
+        text += ", " + std::to_string(visits.repeatedEntries()) +
+                (visits.repeatedEntries() == 1 ? " entry" : " entries") + " repeated";
+    }
+    const std::optional<bool> inOrder = visits.inOrder();
+    if (inOrder && visits.visited() > 1) {
+        text += *inOrder ? ", in journey order" : ", not in journey order";
+    }
+    const bool hasCurrent = journey.current != journey.linkNodes.end();
+    return text + "; " + (hasCurrent ? journey.current->id + " is current" : "no link node is current") + ".";
+}
+
 namespace {
 
 // A geo-fenced link node that the replay tests every fix against.
