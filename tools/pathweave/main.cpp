@@ -177,6 +177,7 @@ int main(int argc, char** argv) {
     addIndexCommand(app, command);
     addReplayCommand(app, command);
     addGeojsonCommand(app, command);
+    addMapCommand(app, command);
     std::string helpTopic;
     CLI::App* help =
         app.add_subcommand("help", "Show the help of the program or of a command")->group("Commands");

@@ -80,6 +80,7 @@ void addCheckCommand(CLI::App& app, Command& command);
 void addIndexCommand(CLI::App& app, Command& command);
 void addReplayCommand(CLI::App& app, Command& command);
 void addGeojsonCommand(CLI::App& app, Command& command);
+void addMapCommand(CLI::App& app, Command& command);
 
 /// A number in its shortest form that reads back to the same double ("nan", "inf" and "-inf"
 /// for the non-finite ones).
@@ -286,6 +287,9 @@ inline bool isDrawable(const pw::CBounds& box) {
     return box.valid && std::isfinite(box.latMin) && std::isfinite(box.latMax) &&
            std::isfinite(box.longMin) && std::isfinite(box.longMax);
 }
+
+/// "Standard", "Circular" or "Random".
+const char* orderName(pw::CJourney::JourneyOrder order);
 
 /// The name of a cue type value ("ENTER_TRANSITION", ...), or "unknown type".
 const char* cueTypeName(uint32_t type);
