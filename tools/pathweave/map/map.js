@@ -78,9 +78,16 @@
   }
   const findingsOfNode = nodes.map(() => []);
   const findingCounts = journeys.map(() => 0);
+  const worstFinding = journeys.map(() => 'info');
+  const rank = {info: 0, warning: 1, error: 2};
   data.findings.forEach((finding, i) => {
     finding.nodes.forEach((n) => findingsOfNode[n].push(i));
-    findingJourneys(finding).forEach((j) => findingCounts[j]++);
+    findingJourneys(finding).forEach((j) => {
+      findingCounts[j]++;
+      if (rank[finding.severity] > rank[worstFinding[j]]) {
+        worstFinding[j] = finding.severity;
+      }
+    });
   });
 
   function nodeHtml(n) {
@@ -373,7 +380,7 @@
     row.append(swatch, element('span', 'journey-id', journey.id));
     row.append(element('span', 'count', ' ' + journey.nodes.length + ' nodes'));
     if (findingCounts[j]) {
-      row.append(element('span', 'badge warning', String(findingCounts[j])));
+      row.append(element('span', 'badge ' + worstFinding[j], String(findingCounts[j])));
     }
     row.title = journey.order + ' journey';
     row.addEventListener('click', () => select(j, true));
