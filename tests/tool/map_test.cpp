@@ -79,7 +79,7 @@ TEST(pathweaveMap, storesSharedNodesOnceAndJourneysInTravellingOrder) {
     EXPECT_EQ(ids(page, journeys[1]["nodes"]), json({"N3", "N4"}));
     EXPECT_EQ(ids(page, page.data["nonJourneyPoints"]["nodes"]), json({"X", "Y"}));
     EXPECT_EQ(page.data["cues"][journeys[0]["transitions"][1].get<std::size_t>()], "chime");
-    EXPECT_EQ(page.data["tiles"], "https://t.test/{z}/{x}/{y}");
+    EXPECT_EQ(page.data["tiles"], json({{"url", "https://t.test/{z}/{x}/{y}"}, {"credit", ""}}));
 
     // Only the page's own three script elements end.
     std::size_t ends = 0;

@@ -24,6 +24,7 @@ struct MapOptions {
     std::string track;
     std::string nonJourneyPoints;
     std::string tiles;
+    std::string tilesCredit;
     std::string output;
 };
 
@@ -66,7 +67,7 @@ int runMap(const MapOptions& options) {
         reportLeftOut(std::move(track.leftOut), options.track);
     }
     if (!options.tiles.empty()) {
-        data.setTiles(options.tiles);
+        data.setTiles(options.tiles, options.tilesCredit);
     }
     writeMapPage(output.stream(), database.path(), data.json());
     output.finish();
@@ -78,12 +79,12 @@ int runMap(const MapOptions& options) {
 void addMapCommand(CLI::App& app, Command& command) {
     CLI::App* map = addCommand(
         app, "map",
-        "Write one HTML page that shows the network on a map, with the findings of 'pathweave check' "
-        "and a replayed track; it opens from disk and needs no network",
+        "Write one offline HTML page of the network on a map, with the check's findings and a replayed track",
         "pathweave map network.db --non-journey-points NJP -o network.html\n"
         "pathweave map network.db --journey MARKET --journey HARBOUR -o two-journeys.html\n"
         "pathweave map network.db --journey MARKET --track drive.csv --non-journey-points NJP -o drive.html\n"
-        "pathweave map network.db --tiles 'https://tile.openstreetmap.org/{z}/{x}/{y}.png' -o online.html");
+        "pathweave map network.db --tiles 'https://tile.openstreetmap.org/{z}/{x}/{y}.png' \\\n"
+        "    --tiles-credit '(c) OpenStreetMap contributors' -o online.html");
     auto options = std::make_shared<MapOptions>();
     addDatabaseArgument(*map, options->database);
     map->add_option("--journey", options->journeys,
@@ -94,10 +95,15 @@ void addMapCommand(CLI::App& app, Command& command) {
                     "does, and show it and its events (- for standard input)")
         ->type_name("FILE");
     addNonJourneyPointsOption(*map, options->nonJourneyPoints);
-    map->add_option("--tiles", options->tiles,
-                    "Draw map tiles from this URL template ({z}, {x} and {y} in it); without it the page "
-                    "reaches no server")
-        ->type_name("URL-TEMPLATE");
+    CLI::Option* tiles = map->add_option("--tiles", options->tiles,
+                                         "Draw map tiles from this URL template ({z}, {x} and {y} in it); "
+                                         "without it the page reaches no server")
+                             ->type_name("URL-TEMPLATE");
+    map->add_option(
+           "--tiles-credit", options->tilesCredit,
+           "The credit line that the tiles' terms ask for (the tile server's host name if not given)")
+        ->type_name("TEXT")
+        ->needs(tiles);
     addOutputOption(*map, options->output);
     map->callback([options, &command] { command = [options] { return runMap(*options); }; });
 }

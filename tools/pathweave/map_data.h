@@ -30,8 +30,11 @@ public:
     /// `track.leftOut`.
     void addReplay(Network& network, const std::string& journeyId, Track& track);
 
-    /// A tile layer for the page: a URL template with {z}, {x} and {y}.
-    void setTiles(const std::string& urlTemplate) { data["tiles"] = urlTemplate; }
+    /// A tile layer for the page: a URL template with {z}, {x} and {y}, and the credit line that
+    /// its terms ask for (empty: the server's host name).
+    void setTiles(const std::string& urlTemplate, const std::string& credit) {
+        data["tiles"] = {{"url", urlTemplate}, {"credit", credit}};
+    }
 
     const JsonValue& json() const { return data; }
 

@@ -138,8 +138,9 @@
   const renderer = L.canvas({padding: 0.3});
   L.control.scale({imperial: false, maxWidth: 150}).addTo(map);
   if (data.tiles) {
-    const host = data.tiles.replace(/^[a-z]+:\/\/([^/]+).*$/i, '$1');
-    L.tileLayer(data.tiles, {maxZoom: 19, attribution: 'Tiles: ' + escapeHtml(host)}).addTo(map);
+    const host = data.tiles.url.replace(/^[a-z]+:\/\/([^/]+).*$/i, '$1');
+    const credit = data.tiles.credit || 'Tiles: ' + host;
+    L.tileLayer(data.tiles.url, {maxZoom: 19, attribution: escapeHtml(credit)}).addTo(map);
   }
 
   // One tooltip for whatever the pointer is on, and a popup on click: no tooltip per layer.
@@ -470,6 +471,7 @@
 
   // What the page drew, counted from the map's layers and the panel once the canvas has painted
   // (Leaflet paints in the animation frame requested before this one).
+  let report = null;
   function selfCheck() {
     const layers = {};
     const perJourney = journeys.map(() => ({boxes: 0, points: 0, legs: 0, numbers: 0}));
@@ -494,7 +496,7 @@
       }
     });
     const texts = (selector) => Array.from(document.querySelectorAll(selector), (item) => item.textContent);
-    const report = {
+    report = {
       drawnMs: Math.round(performance.now()),
       layers: layers,
       journeys: Object.fromEntries(journeys.map((journey, j) => [journey.id, perJourney[j]])),
@@ -508,9 +510,17 @@
         ),
         events: texts('#events li').length,
       },
-      requests: performance.getEntriesByType('resource').map((entry) => entry.name),
+      requests: [],
     };
     document.getElementById('self-check').textContent = JSON.stringify(report);
   }
   requestAnimationFrame(selfCheck);
+  // Requests still under way at the first frame (tiles) are listed once they end.
+  setTimeout(() => {
+    if (!report) {
+      return;
+    }
+    report.requests = performance.getEntriesByType('resource').map((entry) => entry.name);
+    document.getElementById('self-check').textContent = JSON.stringify(report);
+  }, 1000);
 })();
