@@ -9,6 +9,7 @@ install(TARGETS Pathweave PathweaveTrack Csqlite CDebug strutil
 
 install(DIRECTORY
         ${PROJECT_SOURCE_DIR}/include/pathweave
+        ${PROJECT_SOURCE_DIR}/track/include/pathweave
         ${PROJECT_SOURCE_DIR}/platform/csqlite/include/csqlite
         ${PROJECT_SOURCE_DIR}/platform/cdebug/include/cdebug
         ${PROJECT_SOURCE_DIR}/platform/strutil/include/strutil

@@ -19,8 +19,9 @@ const char* const levelsAndExitCodes =
     "16 database failures (the default); 17 and up: none.\n\n"
     "Exit codes:\n"
     "  0  success\n"
-    "  1  the check found errors, or the command failed (a missing track file, an output\n"
-    "     that cannot be written, an unknown journey)\n"
+    "  1  check found errors, replay --strict found a stop missed, repeated or out of order,\n"
+    "     or the command failed (a missing track file, an output that cannot be written, an\n"
+    "     unknown journey)\n"
     "  2  the command line is wrong\n"
     "  3  the database cannot be opened or read as a network database (a missing one too)\n";
 

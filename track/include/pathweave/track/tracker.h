@@ -26,6 +26,8 @@ struct Fix {
 /// What the tracker found out from a fix. Events about a node name it by its index in the journey's
 /// `linkNodes`.
 struct Event {
+    /// The kinds of event, in the order in which one fix reports them: BackOnJourney or
+    /// OffJourney, Departed, Skipped, Arrived or Passed, Completed.
     enum Type {
         /// The vehicle reached the node and is at it: the journey's current node is now this one.
         Arrived,
@@ -47,6 +49,7 @@ struct Event {
     /// Marks an event about no node.
     static constexpr std::size_t noNode = std::numeric_limits<std::size_t>::max();
 
+    /// What happened.
     Type type;
     /// The time of the fix that confirmed the event, in the fixes' seconds.
     double time;
