@@ -404,15 +404,14 @@
     });
   });
 
+  // The selected journey's arrows stay where they are in the drawing order, under the points,
+  // findings and events; the others fade.
   let selected = -1;
   function select(j, zoom) {
     selected = selected === j ? -1 : j;
     arrowLayers.forEach((layer, i) =>
       layer.setStyle({weight: i === selected ? 4 : 2, opacity: selected < 0 || i === selected ? 0.85 : 0.2})
     );
-    if (selected >= 0) {
-      arrowLayers[selected].bringToFront();
-    }
     drawNumbers(selected);
     rows.forEach((row, i) => row.classList.toggle('selected', i === selected));
     if (zoom) {
