@@ -3,6 +3,7 @@
 #include "replay.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace pwtool {
 
