@@ -1,6 +1,7 @@
 // Writes a generated network database, for trying the library on a network of any size:
 //   pathweave-generate-network OUTPUT [--size S|M|L] [--journeys N] [--link-nodes N]
-//                              [--non-journey-points N] [--seed N] [--mixed-symbols] [--indexed]
+//                              [--non-journey-points N] [--shared-stops N] [--seed N] [--mixed-symbols]
+//                              [--indexed]
 
 #include "network_generator.h"
 
@@ -13,8 +14,8 @@ namespace {
 
 int usage() {
     std::cerr << "usage: pathweave-generate-network OUTPUT [--size S|M|L] [--journeys N] [--link-nodes N]\n"
-                 "                                  [--non-journey-points N] [--seed N] [--mixed-symbols]"
-                 " [--indexed]\n";
+                 "                                  [--non-journey-points N] [--shared-stops N] [--seed N]\n"
+                 "                                  [--mixed-symbols] [--indexed]\n";
     return 2;
 }
 
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
                 spec.linkNodesPerJourney = static_cast<unsigned>(number(argv[++i]));
             } else if (argument == "--non-journey-points" && hasValue) {
                 spec.nonJourneyPoints = static_cast<unsigned>(number(argv[++i]));
+            } else if (argument == "--shared-stops" && hasValue) {
+                spec.sharedStops = static_cast<unsigned>(number(argv[++i]));
             } else if (argument == "--seed" && hasValue) {
                 spec.seed = number(argv[++i]);
             } else if (argument == "--mixed-symbols") {

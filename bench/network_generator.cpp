@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -196,6 +197,9 @@ public:
         for (const Cue& cue : catalogue.cues) {
             cueRow.text(cue.name).text(cue.type).text(cue.arguments).run();
         }
+        if (spec.sharedStops != 0) {
+            writeTown();
+        }
         writeChain(nonJourneyPointsId, spec.nonJourneyPoints, false);
         for (unsigned journey = 0; journey < spec.journeys; ++journey) {
             const std::string id = identifier("J", journey, 5, random);
@@ -215,47 +219,121 @@ public:
             } else if (flag < 4) {
                 attributeRow.text(id).text("IsCircular").text("0").run();
             }
-            writeChain(id, spec.linkNodesPerJourney, true);
+            if (spec.sharedStops == 0) {
+                writeChain(id, spec.linkNodesPerJourney, true);
+            } else {
+                writeRoute(id);
+            }
         }
     }
 
 private:
+    // Ids of the town's stops, on a grid `columns` wide.
+    struct Town {
+        unsigned columns = 0;
+        std::vector<std::string> stops;
+    };
+
+    // A link node of its own point, with a box about 90 m by 50 m around it.
+    void writeNode(const std::string& node, const std::string& point, double latitude, double longitude) {
+        std::string cues = pick(random.below(4) != 0 ? catalogue.stops : catalogue.notices, random);
+        if (random.below(2) != 0) {
+            cues += "," + pick(catalogue.notices, random);
+        }
+        const double half = 0.0004;
+        linkNodeRow.text(node)
+            .text(point)
+            .text(cues)
+            .number(latitude - half)
+            .number(latitude + half)
+            .number(longitude - half)
+            .number(longitude + half)
+            .run();
+        attributeRow.text(point)
+            .text(latitudeSymbol(spec.mixedSymbols, random))
+            .text(coordinate(latitude))
+            .run();
+        attributeRow.text(point)
+            .text(longitudeSymbol(spec.mixedSymbols, random))
+            .text(coordinate(longitude))
+            .run();
+    }
+
+    void writeTown() {
+        town.columns = static_cast<unsigned>(std::ceil(std::sqrt(static_cast<double>(spec.sharedStops))));
+        for (unsigned i = 0; i < spec.sharedStops; ++i) {
+            const unsigned number = nextNode++;
+            town.stops.push_back(identifier("N", number, 7, random));
+            const double latitude = 55.0 + 0.004 * (i / town.columns) + random.uniform(-0.0008, 0.0008);
+            const double longitude = -3.0 + 0.0065 * (i % town.columns) + random.uniform(-0.0008, 0.0008);
+            writeNode(town.stops.back(), identifier("P", number, 7, random), latitude, longitude);
+        }
+    }
+
+    // A route from a random stop to neighbouring stops of the grid, mostly straight on, never
+    // through a stop twice.
+    void writeRoute(const std::string& journeyId) {
+        const int columns = static_cast<int>(town.columns);
+        const int count = static_cast<int>(town.stops.size());
+        static const int steps[4][2] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}};
+        int at = static_cast<int>(random.below(spec.sharedStops));
+        unsigned heading = random.below(4);
+        std::vector<int> route = {at};
+        while (route.size() < spec.linkNodesPerJourney) {
+            const unsigned roll = random.below(8);
+            heading = (heading + (roll == 0 ? 1 : roll == 1 ? 3 : 0)) % 4;
+            bool moved = false;
+            for (unsigned turn = 0; turn < 4 && !moved; ++turn) {
+                const unsigned direction = (heading + turn) % 4;
+                const int row = at / columns + steps[direction][0];
+                const int column = at % columns + steps[direction][1];
+                const int next = row * columns + column;
+                if (row < 0 || column < 0 || column >= columns || next >= count ||
+                    std::find(route.begin(), route.end(), next) != route.end()) {
+                    continue;
+                }
+                heading = direction;
+                at = next;
+                route.push_back(at);
+                moved = true;
+            }
+            if (!moved) {
+                break;
+            }
+        }
+        writeLinks(journeyId, route, true);
+    }
+
+    // The links between consecutive stops of a route, listed in shuffled order.
+    void writeLinks(const std::string& journeyId, const std::vector<int>& route, bool distances) {
+        std::vector<std::string> nodes;
+        for (const int stop : route) {
+            nodes.push_back(town.stops[static_cast<std::size_t>(stop)]);
+        }
+        writeLinkRows(journeyId, nodes, distances);
+    }
+
     // A chain of `count` link nodes for journey `journeyId`, its links listed in shuffled order.
     void writeChain(const std::string& journeyId, unsigned count, bool distances) {
-        double latitude = random.uniform(50.0, 58.0);
-        double longitude = random.uniform(-6.0, 2.0);
+        // Anywhere in Britain, or in the town when there is one.
+        double latitude = town.stops.empty() ? random.uniform(50.0, 58.0) : 55.0 + random.uniform(0.0, 0.1);
+        double longitude = town.stops.empty() ? random.uniform(-6.0, 2.0) : -3.0 + random.uniform(0.0, 0.1);
         const double heading = random.uniform(0.0, 6.283185307179586);
         std::vector<std::string> nodes;
         nodes.reserve(count);
         for (unsigned i = 0; i < count; ++i) {
             const unsigned number = nextNode++;
             nodes.push_back(identifier("N", number, 7, random));
-            const std::string point = identifier("P", number, 7, random);
-            std::string cues = pick(random.below(4) != 0 ? catalogue.stops : catalogue.notices, random);
-            if (random.below(2) != 0) {
-                cues += "," + pick(catalogue.notices, random);
-            }
-            const double half = 0.0004;
-            linkNodeRow.text(nodes.back())
-                .text(point)
-                .text(cues)
-                .number(latitude - half)
-                .number(latitude + half)
-                .number(longitude - half)
-                .number(longitude + half)
-                .run();
-            attributeRow.text(point)
-                .text(latitudeSymbol(spec.mixedSymbols, random))
-                .text(coordinate(latitude))
-                .run();
-            attributeRow.text(point)
-                .text(longitudeSymbol(spec.mixedSymbols, random))
-                .text(coordinate(longitude))
-                .run();
+            writeNode(nodes.back(), identifier("P", number, 7, random), latitude, longitude);
             const double step = random.uniform(0.003, 0.006);
             latitude += step * std::sin(heading + random.uniform(-0.5, 0.5));
             longitude += step * std::cos(heading + random.uniform(-0.5, 0.5));
         }
+        writeLinkRows(journeyId, nodes, distances);
+    }
+
+    void writeLinkRows(const std::string& journeyId, const std::vector<std::string>& nodes, bool distances) {
+        const auto count = static_cast<unsigned>(nodes.size());
         std::vector<std::string> links;
         for (unsigned i = 0; i + 1 < count; ++i) {
             links.push_back(identifier("L", nextLink++, 7, random));
@@ -279,6 +357,7 @@ private:
     Catalogue catalogue;
     unsigned nextNode = 0;
     unsigned nextLink = 0;
+    Town town;
     Insert cueRow, journeyRow, journeyLinkRow, linkRow, linkNodeRow, attributeRow;
 };
 
@@ -344,7 +423,9 @@ void createRecommendedIndexes(const std::string& path) {
 std::string networkFileName(const NetworkSpec& spec, bool indexed) {
     return spec.name + "-" + std::to_string(spec.journeys) + "x" + std::to_string(spec.linkNodesPerJourney) +
            "-" + std::to_string(spec.nonJourneyPoints) + (spec.mixedSymbols ? "-mixed" : "-LAT") + "-seed" +
-           std::to_string(spec.seed) + (indexed ? "-indexed" : "") + ".db";
+           std::to_string(spec.seed) +
+           (spec.sharedStops != 0 ? "-shared" + std::to_string(spec.sharedStops) : "") +
+           (indexed ? "-indexed" : "") + ".db";
 }
 
 std::string ensureNetwork(const std::string& directory, const NetworkSpec& spec, bool indexed) {

@@ -21,6 +21,10 @@ struct NetworkSpec {
     std::uint64_t seed = 1;
     /// Coordinates under a mix of LAT/lat/Lat and LONG/long/Long; else under LAT and LONG only.
     bool mixedSymbols = false;
+    /// When not 0, the journeys are routes through one town of this many stops, about 400 m apart
+    /// on a grid, and share their link nodes as bus routes share stops (a route ends early where
+    /// it finds no stop it has not passed); else every link node is a journey's own.
+    unsigned sharedStops = 0;
 };
 
 /// The journey id under which the non-journey points are stored.

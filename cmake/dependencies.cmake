@@ -3,7 +3,7 @@
 # apt-get line that brings everything (the README's line).
 
 set(PATHWEAVE_APT_LINE
-    "apt-get install cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libzip-dev libcsv-dev")
+    "apt-get install cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libzip-dev libcsv-dev libjs-leaflet")
 
 set(pathweave_missing_packages "")
 
@@ -19,6 +19,13 @@ pathweave_find(SQLite3 libsqlite3-dev)
 if(PATHWEAVE_BUILD_TOOLS)
     pathweave_find(CLI11 libcli11-dev CONFIG)
     pathweave_find(nlohmann_json nlohmann-json3-dev CONFIG)
+    # Leaflet goes into the map page that `pathweave map` writes; a cross build takes it from the
+    # build machine too, as it is no code for the target.
+    find_path(PATHWEAVE_LEAFLET_DIR NAMES leaflet.min.js PATHS /usr/share/javascript/leaflet
+        NO_CMAKE_FIND_ROOT_PATH DOC "Folder with Leaflet's leaflet.min.js and leaflet.css")
+    if(NOT PATHWEAVE_LEAFLET_DIR OR NOT EXISTS "${PATHWEAVE_LEAFLET_DIR}/leaflet.css")
+        list(APPEND pathweave_missing_packages libjs-leaflet)
+    endif()
 endif()
 if(PATHWEAVE_BUILD_TESTS AND NOT PATHWEAVE_GTEST_SOURCE_DIR)
     pathweave_find(GTest libgtest-dev)

@@ -2,6 +2,8 @@
 // wrong with it. The library's own log lines are one source of findings; the check's own
 // read-only statements (check_schema.cpp, check_tables.cpp) are the other.
 
+#include "check.h"
+
 #include "check_fences.h"
 #include "check_findings.h"
 #include "check_schema.h"
@@ -230,8 +232,22 @@ void compareJourneys(const Network& network, const check::JourneyLinks& links, F
 int runCheck(const CheckOptions& options) {
     Output output(options.output);
     NetworkDatabase opened(options.database);
-    Csqlite& database = opened.csqlite();
     Findings findings;
+    check::checkDatabase(opened, options.nonJourneyPoints, findings);
+    const std::string file = opened.csqlite().GetDatabaseFilename();
+    if (options.format == Format::Json) {
+        findings.writeJson(output.stream(), file);
+    } else {
+        findings.writeText(output.stream(), file);
+    }
+    output.finish();
+    return findings.count(check::Severity::Error) > 0 ? Failed : Success;
+}
+
+} // namespace
+
+void check::checkDatabase(NetworkDatabase& opened, const std::string& nonJourneyPoints, Findings& findings) {
+    Csqlite& database = opened.csqlite();
     check::checkIntegrity(database, findings);
     const Schema schema = Schema::inspect(database, findings);
 
@@ -240,29 +256,19 @@ int runCheck(const CheckOptions& options) {
     {
         LoadLog log;
         const Csqlite::ReadTransaction transaction(database);
-        loadEverything(database, schema, options.nonJourneyPoints, network, findings);
+        loadEverything(database, schema, nonJourneyPoints, network, findings);
         lines = std::move(log.lines);
     }
     const std::set<std::string> reportedCueNames =
-        check::checkTables(database, schema, network.cues, options.nonJourneyPoints, findings);
-    interpretLog(lines, database, schema, options.nonJourneyPoints, reportedCueNames, findings);
+        check::checkTables(database, schema, network.cues, nonJourneyPoints, findings);
+    interpretLog(lines, database, schema, nonJourneyPoints, reportedCueNames, findings);
     if (schema.usable("Journey_links") && schema.usable("links") && schema.usable("link_nodes")) {
         compareJourneys(network, check::readJourneyLinks(database, findings), findings);
     }
     check::checkFences(network.journeys, findings);
     check::checkIndexes(database, schema, findings);
     opened.requireFinished();
-
-    if (options.format == Format::Json) {
-        findings.writeJson(output.stream(), database.GetDatabaseFilename());
-    } else {
-        findings.writeText(output.stream(), database.GetDatabaseFilename());
-    }
-    output.finish();
-    return findings.count(check::Severity::Error) > 0 ? Failed : Success;
 }
-
-} // namespace
 
 void addCheckCommand(CLI::App& app, Command& command) {
     CLI::App* check =

@@ -17,11 +17,6 @@ struct Fence {
     const pw::CLinkNode* node;
 };
 
-bool drawable(const pw::CBounds& box) {
-    return box.valid && std::isfinite(box.latMin) && std::isfinite(box.latMax) &&
-           std::isfinite(box.longMin) && std::isfinite(box.longMax);
-}
-
 // The overlap of two boxes as "H m x W m" (north-south by east-west), or empty when they do not
 // share a point. Edges count: a position on a shared edge lies in both fences.
 std::string overlap(const pw::CBounds& a, const pw::CBounds& b) {
@@ -42,11 +37,15 @@ std::string pairText(const std::string& journey, const Fence& a, const Fence& b,
            std::to_string(b.position) + " " + shown(b.node->id) + " overlap over " + extent;
 }
 
+Subject pairSubject(const pw::CJourney& journey, const Fence& a, const Fence& b) {
+    return {journey.id, {a.node->id, b.node->id}};
+}
+
 void checkJourney(const pw::CJourney& journey, Findings& findings) {
     std::vector<Fence> fences;
     // The first link node of a loaded journey is its ROOT, which is no place.
     for (std::size_t i = 1; i < journey.linkNodes.size(); ++i) {
-        if (drawable(journey.linkNodes[i].bounds)) {
+        if (isDrawable(journey.linkNodes[i].bounds)) {
             fences.push_back({i, &journey.linkNodes[i]});
         }
     }
@@ -55,7 +54,8 @@ void checkJourney(const pw::CJourney& journey, Findings& findings) {
         if (fences[i].position == fences[i - 1].position + 1) {
             const std::string extent = overlap(fences[i - 1].node->bounds, fences[i].node->bounds);
             if (!extent.empty()) {
-                findings.add("overlapping-fences", pairText(label, fences[i - 1], fences[i], extent));
+                findings.add("overlapping-fences", pairText(label, fences[i - 1], fences[i], extent),
+                             pairSubject(journey, fences[i - 1], fences[i]));
             }
         }
     }
@@ -94,7 +94,8 @@ void checkJourney(const pw::CJourney& journey, Findings& findings) {
             }
             const std::string extent = overlap(first.node->bounds, second.node->bounds);
             if (!extent.empty()) {
-                findings.add("overlapping-nonconsecutive-fences", pairText(label, first, second, extent));
+                findings.add("overlapping-nonconsecutive-fences", pairText(label, first, second, extent),
+                             pairSubject(journey, first, second));
             }
         }
     }

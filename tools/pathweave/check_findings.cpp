@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ostream>
 #include <stdexcept>
+#include <utility>
 
 namespace pwtool::check {
 
@@ -167,11 +168,21 @@ void Findings::add(const std::string& code, const std::string& example) {
 }
 
 void Findings::add(const std::string& code, const std::string& example, Severity severity) {
+    record(code, example, severity, Subject());
+}
+
+void Findings::add(const std::string& code, const std::string& example, Subject subject) {
+    record(code, example, kindOf(code).severity, std::move(subject));
+}
+
+void Findings::record(const std::string& code, const std::string& example, Severity severity,
+                      Subject subject) {
     kindOf(code);
     Group& group = groups[code];
     group.severity = std::max(group.severity, severity);
     if (group.seen.insert(example).second) {
         group.examples.push_back(example);
+        group.subjects.push_back(std::move(subject));
     }
 }
 
@@ -185,6 +196,16 @@ std::size_t Findings::count(Severity severity) const {
         }
     }
     return total;
+}
+
+std::vector<Findings::Instance> Findings::instances() const {
+    std::vector<Instance> result;
+    for (const auto& [kind, group] : ordered()) {
+        for (std::size_t i = 0; i < group->examples.size(); ++i) {
+            result.push_back({kind, group->severity, &group->examples[i], &group->subjects[i]});
+        }
+    }
+    return result;
 }
 
 std::vector<std::pair<const FindingKind*, const Findings::Group*>> Findings::ordered() const {

@@ -36,21 +36,43 @@ std::string shown(const std::string& id);
 /// Up to `limit` of `ids`, each shown, separated by ", ", then "and N more" for the rest.
 std::string shownList(const std::vector<std::string>& ids, std::size_t limit = 10);
 
+/// What a finding concerns, for a reader that places findings on a map without parsing their
+/// text: a journey's id (empty when the finding concerns the link nodes wherever they are used)
+/// and link node ids. Empty when the finding has no place.
+struct Subject {
+    std::string journey;
+    std::vector<std::string> linkNodes;
+};
+
 /// The findings of one check, grouped by code.
 class Findings {
 public:
+    /// One recorded instance: its kind, the severity of its code's group, its example and its
+    /// subject.
+    struct Instance {
+        const FindingKind* kind;
+        Severity severity;
+        const std::string* example;
+        const Subject* subject;
+    };
+
     /// Records an instance of `code` concerning the objects that `example` names. An example
     /// recorded already for the code counts once. The group's severity is the highest of its
     /// instances; `severity` defaults to the code's own. An unknown code is a programming error
     /// and throws std::logic_error.
     void add(const std::string& code, const std::string& example);
     void add(const std::string& code, const std::string& example, Severity severity);
+    /// As add(code, example), with what the instance concerns.
+    void add(const std::string& code, const std::string& example, Subject subject);
 
     /// Whether an instance of `code` has been recorded.
     bool has(const std::string& code) const;
 
     /// The number of instances of this severity, over all codes.
     std::size_t count(Severity severity) const;
+
+    /// Every instance in report order, valid while the findings live and get no new instance.
+    std::vector<Instance> instances() const;
 
     /// At most this many examples of a code are written.
     static constexpr std::size_t exampleLimit = 20;
@@ -64,9 +86,13 @@ public:
     void writeJson(std::ostream& out, const std::string& database) const;
 
 private:
+    void record(const std::string& code, const std::string& example, Severity severity, Subject subject);
+
     struct Group {
         Severity severity = Severity::Info;
         std::vector<std::string> examples;
+        /// One per example; most are empty.
+        std::vector<Subject> subjects;
         std::unordered_set<std::string> seen;
     };
 

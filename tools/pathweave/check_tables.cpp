@@ -229,9 +229,10 @@ std::string limitProblem(const char* low, double min, const char* high, double m
            (min == max ? " (a box of no extent)" : "");
 }
 
-void checkBox(const std::string& node, const Box& box, Findings& findings) {
+void checkBox(const std::string& id, const std::string& node, const Box& box, Findings& findings) {
+    const Subject subject{"", {id}};
     if (box.latMin == 0.0 && box.latMax == 0.0 && box.longMin == 0.0 && box.longMax == 0.0) {
-        findings.add("missing-box", node);
+        findings.add("missing-box", node, subject);
         return;
     }
     std::string problems;
@@ -243,15 +244,17 @@ void checkBox(const std::string& node, const Box& box, Findings& findings) {
             (problems.empty() ? "" : "; ") + limitProblem("BBLONGMIN", box.longMin, "BBLONGMAX", box.longMax);
     }
     if (!problems.empty()) {
-        findings.add("invalid-box", node + ": " + problems);
+        findings.add("invalid-box", node + ": " + problems, subject);
         return;
     }
     const double height = (box.latMax - box.latMin) * metresPerDegree;
     const double width = (box.longMax - box.longMin) * metresPerDegree *
                          std::cos((box.latMin + box.latMax) / 2.0 * M_PI / 180.0);
     if (height > largestFenceMetres || width > largestFenceMetres) {
-        findings.add("oversized-box", node + ": " + formatFixed(height / 1000.0, 2) + " km x " +
-                                          formatFixed(width / 1000.0, 2) + " km");
+        findings.add("oversized-box",
+                     node + ": " + formatFixed(height / 1000.0, 2) + " km x " +
+                         formatFixed(width / 1000.0, 2) + " km",
+                     subject);
     }
 }
 
@@ -278,7 +281,7 @@ void checkLinkNodes(const Csqlite& database, const Schema& schema, CueReferences
         const Box box{row.GetColumnAsDouble(3, 0.0), row.GetColumnAsDouble(4, 0.0),
                       row.GetColumnAsDouble(5, 0.0), row.GetColumnAsDouble(6, 0.0)};
         if (boxes) {
-            checkBox(node, box, findings);
+            checkBox(id, node, box, findings);
         }
         if (!attributes) {
             return;
@@ -313,7 +316,8 @@ void checkLinkNodes(const Csqlite& database, const Schema& schema, CueReferences
                          node + ": point " + shown(point) + " at " + formatNumber(latitude) + ", " +
                              formatNumber(longitude) + " is outside latitude " + formatNumber(box.latMin) +
                              " to " + formatNumber(box.latMax) + ", longitude " + formatNumber(box.longMin) +
-                             " to " + formatNumber(box.longMax));
+                             " to " + formatNumber(box.longMax),
+                         Subject{"", {id}});
         }
     });
 }

@@ -19,17 +19,6 @@ struct DumpOptions {
     Format format = Format::Text;
 };
 
-const char* orderName(pw::CJourney::JourneyOrder order) {
-    switch (order) {
-    case pw::CJourney::Circular:
-        return "Circular";
-    case pw::CJourney::Random:
-        return "Random";
-    default:
-        return "Standard";
-    }
-}
-
 JsonValue cueName(const pw::CCue* cue) { return cue != nullptr ? JsonValue(cue->name) : JsonValue(nullptr); }
 
 JsonValue cueNames(const pw::CCueSubset& subset) {

@@ -6,7 +6,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cmath>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -21,18 +20,6 @@ struct GeojsonOptions {
     std::string nonJourneyPoints;
     std::string output;
 };
-
-// A point can be drawn when both coordinates are finite and it is not 0,0, which is what the
-// library holds for a point it found no coordinates for.
-bool hasCoordinates(const pw::CPoint& point) {
-    return std::isfinite(point.latitude) && std::isfinite(point.longitude) &&
-           !(point.latitude == 0.0 && point.longitude == 0.0);
-}
-
-bool isDrawable(const pw::CBounds& bounds) {
-    return bounds.valid && std::isfinite(bounds.latMin) && std::isfinite(bounds.latMax) &&
-           std::isfinite(bounds.longMin) && std::isfinite(bounds.longMax);
-}
 
 // GeoJSON positions are longitude first.
 JsonValue position(double latitude, double longitude) { return JsonValue::array({longitude, latitude}); }

@@ -181,6 +181,7 @@ int main(int argc, char** argv) {
 #ifdef PATHWEAVE_GTFS_IMPORT
     addImportGtfsCommand(app, command);
 #endif
+    addMapCommand(app, command);
     std::string helpTopic;
     CLI::App* help =
         app.add_subcommand("help", "Show the help of the program or of a command")->group("Commands");

@@ -318,4 +318,15 @@ const char* cueTypeName(uint32_t type) {
     }
 }
 
+const char* orderName(pw::CJourney::JourneyOrder order) {
+    switch (order) {
+    case pw::CJourney::Circular:
+        return "Circular";
+    case pw::CJourney::Random:
+        return "Random";
+    default:
+        return "Standard";
+    }
+}
+
 } // namespace pwtool

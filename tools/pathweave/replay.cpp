@@ -3,6 +3,8 @@
 // against every geo-fence, as a host without the tracker would, reporting each fence entered or left
 // and each change of the journey's current link node.
 
+#include "replay.h"
+
 #include "json.h"
 #include "tool.h"
 #include "track_file.h"
@@ -12,7 +14,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -60,63 +61,9 @@ std::size_t displayWidth(const std::string& text) {
     return width;
 }
 
-// What a replay saw of the journey's stops, its link nodes with a box. A circular journey starts a
-// new lap whenever it reaches a stop before the one reached last.
-class Visits {
-public:
-    explicit Visits(const pw::CJourney& journey)
-        : nodes(journey.linkNodes), order(journey.order), seen(nodes.size(), false),
-          inLap(nodes.size(), false), skipped(nodes.size(), false) {}
-
-    void reach(std::size_t node) {
-        if (last < nodes.size() && node < last) {
-            if (order == pw::CJourney::Circular) {
-                std::fill(inLap.begin(), inLap.end(), false);
-            } else if (order == pw::CJourney::Standard) {
-                ordered = false;
-            }
-        }
-        repeated += inLap[node] ? 1 : 0;
-        inLap[node] = true;
-        seen[node] = true;
-        last = node;
-    }
-
-    void skip(std::size_t node) { skipped[node] = true; }
-
-    /// Each stop skipped or never reached, in journey order.
-    std::vector<std::string> missed() const {
-        std::vector<std::string> ids;
-        for (std::size_t node = 0; node < nodes.size(); ++node) {
-            if (nodes[node].bounds.valid && (skipped[node] || !seen[node])) {
-                ids.push_back(nodes[node].id);
-            }
-        }
-        return ids;
-    }
-    std::size_t stops() const {
-        return std::size_t(std::count_if(nodes.begin(), nodes.end(),
-                                         [](const pw::CLinkNode& node) { return node.bounds.valid; }));
-    }
-    std::size_t visited() const { return std::size_t(std::count(seen.begin(), seen.end(), true)); }
-    std::size_t repeatedEntries() const { return repeated; }
-    /// Whether the stops came in journey order; none for a random journey, which has no order.
-    std::optional<bool> inOrder() const {
-        return order == pw::CJourney::Random ? std::nullopt : std::optional<bool>(ordered);
-    }
-
-private:
-    const pw::CJourney::LinkNodes& nodes;
-    pw::CJourney::JourneyOrder order;
-    std::vector<bool> seen, inLap, skipped;
-    std::size_t last = std::numeric_limits<std::size_t>::max();
-    std::size_t repeated = 0;
-    bool ordered = true;
-};
-
 // Writes the events of a replay: one JSON object per line as they happen, or, for text, one row
 // of an aligned table each, written when the replay ends.
-class Report {
+class Report : public ReplayListener {
 public:
     Report(Format outputFormat, std::ostream& output) : format(outputFormat), out(output) {
         rows.push_back({"time", "event", "node", "transition", "cues"});
@@ -137,8 +84,10 @@ public:
     }
 
     /// A node reached: with its transition cue and cues.
-    void reached(double time, const char* event, const pw::CJourney& journey, const pw::CLinkNode& node,
-                 bool onJourney) {
+    void reached(const pw::track::Fix& fix, const char* event, const pw::CJourney& journey,
+                 const pw::CLinkNode& node, bool onJourney,
+                 bool /*repeated: the summary counts them*/) override {
+        const double time = fix.time;
         const std::vector<std::string> cues = cueNames(node.cues);
         if (format == Format::Json) {
             write({{"time", jsonNumber(time)},
@@ -154,8 +103,9 @@ public:
     }
 
     /// Any other event; `node` null for an event about the journey as a whole.
-    void other(double time, const char* event, const pw::CJourney& journey, const pw::CLinkNode* node,
-               bool onJourney = true) {
+    void other(const pw::track::Fix& fix, const char* event, const pw::CJourney& journey,
+               const pw::CLinkNode* node, bool onJourney) override {
+        const double time = fix.time;
         if (format == Format::Json) {
             JsonValue object = {{"time", jsonNumber(time)}, {"event", event}, {"journey", journey.id}};
             if (node != nullptr) {
@@ -190,20 +140,7 @@ public:
         }
         rows.push_back({timeText(time), "end", journey.id, cueName(journey.exitCue), ""});
         writeTable();
-        out << "Visited " << visits.visited() << " of " << visits.stops() << " stops";
-        if (!missed.empty()) {
-            out << ", missed " << joined(missed);
-        }
-        if (visits.repeatedEntries() > 0) {
-            out << ", " << visits.repeatedEntries() << (visits.repeatedEntries() == 1 ? " entry" : " entries")
-                << " repeated";
-        }
-        if (inOrder && visits.visited() > 1) {
-            out << (*inOrder ? ", in journey order" : ", not in journey order");
-        }
-        out << "; "
-            << (hasCurrent ? journey.current->id + " is current" : std::string("no link node is current"))
-            << ".\n";
+        out << visitsSummary(journey, visits) << '\n';
         if (leftOut > 0) {
             out << "Left out " << leftOut << " of " << fixes << " fixes (standard error says why).\n";
         }
@@ -254,155 +191,21 @@ private:
     std::vector<Row> rows;
 };
 
-// A geo-fenced link node that the replay tests every fix against.
-struct Fence {
-    pw::CJourney* journey;
-    std::size_t index;
-    bool onJourney;
-    bool inside = false;
-};
-
-// The link nodes of `journey` with a usable box. The first node, the journey's ROOT, is no place;
-// a box that is not valid would contain every position.
-void addFences(pw::CJourney& journey, bool onJourney, std::vector<Fence>& fences) {
-    for (std::size_t index = 1; index < journey.linkNodes.size(); ++index) {
-        if (journey.linkNodes[index].bounds.valid) {
-            fences.push_back(Fence{&journey, index, onJourney});
-        }
-    }
-}
-
-// One replay: the journey, the fences tested fix by fix, and what they saw.
-class Replay {
-public:
-    Replay(Network& network, pw::CJourney& tracked, Format format, std::ostream& out)
-        : journey(tracked), visits(tracked), report(format, out) {
-        const auto points = network.journeys.GetNonJourneyPoints();
-        if (points != network.journeys.journeys.end()) {
-            addFences(*points, false, fences);
-        }
-    }
-
-    // Every fix against every fence, moving the current node on entering one of the journey's.
-    void naive(const std::vector<TrackFix>& fixes) {
-        std::vector<Fence> points = std::move(fences);
-        fences.clear();
-        addFences(journey, true, fences);
-        fences.insert(fences.end(), points.begin(), points.end());
-        for (const TrackFix& item : fixes) {
-            watchFences(item.fix.time, item.fix.position);
-        }
-    }
-
-    // The journey tracker; the non-journey points fix by fix.
-    void tracked(const std::vector<TrackFix>& fixes, std::vector<LeftOut>& leftOut) {
-        pw::track::Tracker tracker(journey);
-        for (const TrackFix& item : fixes) {
-            const pw::track::FixCounts before = tracker.counts();
-            for (const pw::track::Event& event : tracker.update(item.fix)) {
-                show(event);
-            }
-            const pw::track::FixCounts& after = tracker.counts();
-            if (after.used == before.used) {
-                leftOut.push_back(LeftOut{
-                    item.line, after.jumps != before.jumps ? "a jump the vehicle cannot make"
-                               : after.inaccurate != before.inaccurate
-                                   ? "accuracy " + formatNumber(item.fix.accuracy) + " m is worse than " +
-                                         formatNumber(tracker.rules().maxAccuracy) + " m"
-                                   : "a negative accuracy"});
-            }
-            watchFences(item.fix.time, item.fix.position);
-        }
-    }
-
-    pw::CJourney& journey;
-    Visits visits;
-    Report report;
-
-private:
-    void show(const pw::track::Event& event) {
-        static const char* const names[] = {"arrived",     "departed",        "passed",   "skipped",
-                                            "off journey", "back on journey", "completed"};
-        const char* name = names[event.type];
-        const pw::CLinkNode* node =
-            event.node == pw::track::Event::noNode ? nullptr : &journey.linkNodes[event.node];
-        if (event.type == pw::track::Event::Arrived || event.type == pw::track::Event::Passed) {
-            visits.reach(event.node);
-            report.reached(event.time, name, journey, *node, true);
-            return;
-        }
-        if (event.type == pw::track::Event::Skipped) {
-            visits.skip(event.node);
-        }
-        report.other(event.time, name, journey, node);
-    }
-
-    // Leaving comes before entering, so that a fix that moves from one fence to the next says so
-    // in that order.
-    void watchFences(double time, const pw::CPoint& position) {
-        for (Fence& fence : fences) {
-            const pw::CLinkNode& node = fence.journey->linkNodes[fence.index];
-            if (fence.inside && !node.WithinBounds(position)) {
-                fence.inside = false;
-                report.other(time, "leave", *fence.journey, &node, fence.onJourney);
-            }
-        }
-        for (Fence& fence : fences) {
-            const pw::CLinkNode& node = fence.journey->linkNodes[fence.index];
-            if (fence.inside || !node.WithinBounds(position)) {
-                continue;
-            }
-            fence.inside = true;
-            report.reached(time, "enter", *fence.journey, node, fence.onJourney);
-            if (fence.onJourney) {
-                visits.reach(fence.index);
-                const auto current = journey.SetCurrent(node.id);
-                if (current != journey.linkNodes.end()) {
-                    report.other(time, "current", journey, &*current);
-                }
-            }
-        }
-    }
-
-    std::vector<Fence> fences;
-};
-
-void reportLeftOut(std::vector<LeftOut> leftOut, const std::string& name) {
-    std::stable_sort(leftOut.begin(), leftOut.end(),
-                     [](const LeftOut& a, const LeftOut& b) { return a.line < b.line; });
-    for (const LeftOut& line : leftOut) {
-        std::cerr << "pathweave: " << trackLabel(name) << " line " << line.line << ": " << line.why
-                  << "; the fix is left out\n";
-    }
-}
-
 // Whether the track visited every stop once and in order.
 bool replay(Network& network, const std::string& journeyId, Track track, const std::string& trackName,
             const ReplayOptions& options, std::ostream& out) {
-    auto& journeys = network.journeys;
-    if (journeys.find(journeyId) == journeys.journeys.end()) {
-        throw ToolError(Failed, "no journey '" + journeyId + "' in the network");
-    }
-    // The journey may be current already, which SetCurrent answers with none.
-    journeys.SetCurrent(journeyId);
-    journeys.SetActiveFromCurrent();
-
-    Replay replay(network, *journeys.current, options.format, out);
+    pw::CJourney& journey = startJourney(network, journeyId);
+    Report report(options.format, out);
     const std::vector<TrackFix>& fixes = track.fixes;
-    replay.report.start(fixes.empty() ? std::nullopt : std::optional<double>(fixes.front().fix.time),
-                        replay.journey, network.cues.toCueSubsetGlobal());
+    report.start(fixes.empty() ? std::nullopt : std::optional<double>(fixes.front().fix.time), journey,
+                 network.cues.toCueSubsetGlobal());
     const std::size_t lines = fixes.size() + track.leftOut.size();
-    if (options.naive) {
-        replay.naive(fixes);
-    } else {
-        replay.tracked(fixes, track.leftOut);
-    }
-    replay.report.end(fixes.empty() ? std::nullopt : std::optional<double>(fixes.back().fix.time),
-                      replay.journey, replay.visits, lines, track.leftOut.size());
+    const Visits visits = replayFixes(network, journey, track, options.naive, report);
+    report.end(fixes.empty() ? std::nullopt : std::optional<double>(fixes.back().fix.time), journey, visits,
+               lines, track.leftOut.size());
     out.flush();
     reportLeftOut(std::move(track.leftOut), trackName);
-    return replay.visits.missed().empty() && replay.visits.repeatedEntries() == 0 &&
-           replay.visits.inOrder().value_or(true);
+    return visits.missed().empty() && visits.repeatedEntries() == 0 && visits.inOrder().value_or(true);
 }
 
 int runReplay(const ReplayOptions& options) {

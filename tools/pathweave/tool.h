@@ -5,6 +5,7 @@
 #include <csqlite/Csqlite.h>
 #include <pathweave/pathweave.h>
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -80,6 +81,7 @@ void addIndexCommand(CLI::App& app, Command& command);
 void addReplayCommand(CLI::App& app, Command& command);
 void addGeojsonCommand(CLI::App& app, Command& command);
 void addImportGtfsCommand(CLI::App& app, Command& command);
+void addMapCommand(CLI::App& app, Command& command);
 
 /// A number in its shortest form that reads back to the same double ("nan", "inf" and "-inf"
 /// for the non-finite ones).
@@ -273,6 +275,22 @@ void loadNetwork(NetworkDatabase& database, const std::string& nonJourneyPointsI
 inline pw::CJourneyCollection::Journeys::iterator firstOrdinaryJourney(pw::CJourneyCollection& journeys) {
     return journeys.journeys.begin() + static_cast<std::ptrdiff_t>(journeys.nonJourneyPointsCount);
 }
+
+/// Whether a point can be drawn: both coordinates finite and not 0,0, which is what the library
+/// holds for a point it found no coordinates for.
+inline bool hasCoordinates(const pw::CPoint& point) {
+    return std::isfinite(point.latitude) && std::isfinite(point.longitude) &&
+           !(point.latitude == 0.0 && point.longitude == 0.0);
+}
+
+/// Whether a box can be drawn: valid, with finite limits.
+inline bool isDrawable(const pw::CBounds& box) {
+    return box.valid && std::isfinite(box.latMin) && std::isfinite(box.latMax) &&
+           std::isfinite(box.longMin) && std::isfinite(box.longMax);
+}
+
+/// "Standard", "Circular" or "Random".
+const char* orderName(pw::CJourney::JourneyOrder order);
 
 /// The name of a cue type value ("ENTER_TRANSITION", ...), or "unknown type".
 const char* cueTypeName(uint32_t type);
