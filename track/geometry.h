@@ -21,6 +21,13 @@ inline bool inBox(const CPoint& point, const CBounds& box) {
            point.longitude <= box.longMax;
 }
 
+/// Whether the box spanned by two points meets `box`: a quick test before segmentMeetsBox.
+inline bool spanMeetsBox(const CPoint& a, const CPoint& b, const CBounds& box) {
+    return std::max(a.latitude, b.latitude) >= box.latMin && std::min(a.latitude, b.latitude) <= box.latMax &&
+           std::max(a.longitude, b.longitude) >= box.longMin &&
+           std::min(a.longitude, b.longitude) <= box.longMax;
+}
+
 /// `box` grown by `metres` on every side, at its own latitude.
 CBounds grownBox(const CBounds& box, double metres);
 

@@ -47,7 +47,7 @@ Tracker::Tracker(CJourney& tracked, const Rules& rules, Start from)
     for (std::size_t node = 0; node < journey.linkNodes.size(); ++node) {
         const CBounds& box = journey.linkNodes[node].bounds;
         if (box.valid) {
-            fences.push_back(Fence{node, grownBox(box, in.exitMargin), 0.0, 0.0, 0.0, 0.0});
+            fences.push_back(Fence{node, box, grownBox(box, in.exitMargin), 0.0, 0.0, 0.0, 0.0});
         }
     }
     if (!fences.empty()) {
@@ -68,7 +68,7 @@ Tracker::Tracker(CJourney& tracked, const Rules& rules, Start from)
     }
     evidence.resize(random ? fences.size() : std::min<std::size_t>(in.window, fences.size()));
     if (random) {
-        reached.assign(fences.size(), false);
+        reached.assign(fences.size(), 0);
     }
     // The most one fix can bring: a departure, every node of the window skipped but one, that one's
     // arrival, completion, and a change of being off the journey.
@@ -111,8 +111,6 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
     const double y = (fix.position.latitude - originLatitude) * metresPerDegreeLatitude;
     watchRoute(fix.time, x, y);
     watchDeparture(fix);
-    const double previousX = (previous.position.longitude - originLongitude) * metresPerDegreeLongitude;
-    const double previousY = (previous.position.latitude - originLatitude) * metresPerDegreeLatitude;
     const bool sparse = hasPrevious && fix.time - previous.time > in.entryTime;
     const bool random = journey.order == CJourney::Random;
     const std::size_t candidates = candidateCount();
@@ -123,7 +121,13 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
         }
         const Fence& fence = fences[index];
         Evidence& seen = evidence[slot];
-        if (journey.linkNodes[fence.node].WithinBounds(fix.position)) {
+        const bool beyond = !inBox(fix.position, fence.grown);
+        // Most fixes are far from every fence of the window, with nothing seen of it yet.
+        if (beyond && seen.insideFixes == 0 &&
+            (!sparse || !spanMeetsBox(previous.position, fix.position, fence.grown))) {
+            continue;
+        }
+        if (!beyond && inBox(fix.position, fence.box)) {
             if (seen.insideFixes++ == 0) {
                 seen.firstInside = fix.time;
             }
@@ -133,18 +137,25 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
             }
             continue;
         }
-        const bool beyond = !inBox(fix.position, fence.grown);
         // Seen inside and now out of it ahead; or, when the fixes are too far apart for the entry
         // rule, a step from before the fence to past it through its margin (a corner cut short).
         // Without a direction of travel (a random journey), out of it means beyond the margin.
         const bool onward =
             random ? beyond : (x - fence.x) * fence.towardsX + (y - fence.y) * fence.towardsY >= 0.0;
-        const bool fromBefore =
-            (fence.x - previousX) * fence.towardsX + (fence.y - previousY) * fence.towardsY >= 0.0;
-        const bool crossing =
-            onward &&
-            (seen.insideFixes > 0 ||
-             (fromBefore && sparse && segmentMeetsBox(previous.position, fix.position, fence.grown)));
+        // A step from before the fence to past it went through it if it meets the fence's margin, or
+        // if it cuts a corner of the route there: the fence's centre lies within half the step of it.
+        const auto steppedThrough = [&] {
+            const double previousX =
+                (previous.position.longitude - originLongitude) * metresPerDegreeLongitude;
+            const double previousY = (previous.position.latitude - originLatitude) * metresPerDegreeLatitude;
+            if ((fence.x - previousX) * fence.towardsX + (fence.y - previousY) * fence.towardsY < 0.0) {
+                return false;
+            }
+            const double step2 = (x - previousX) * (x - previousX) + (y - previousY) * (y - previousY);
+            return segmentMeetsBox(previous.position, fix.position, fence.grown) ||
+                   squaredDistanceToSegment(fence.x, fence.y, previousX, previousY, x, y) <= step2 / 4.0;
+        };
+        const bool crossing = onward && (seen.insideFixes > 0 || (sparse && steppedThrough()));
         if (crossing) {
             reach(index, beyond, fix.time);
             break;
@@ -188,7 +199,7 @@ bool Tracker::accept(const Fix& fix) {
 
 void Tracker::findStart(const Fix& fix) {
     for (std::size_t index = 0; index < fences.size(); ++index) {
-        if (journey.linkNodes[fences[index].node].WithinBounds(fix.position)) {
+        if (inBox(fix.position, fences[index].box)) {
             expected = index;
             return;
         }
@@ -269,8 +280,10 @@ bool Tracker::nearRoute(double x, double y, double metres) const {
     const bool circular = journey.order == CJourney::Circular;
     const double limit = metres * metres;
     std::size_t from = circular ? (expected + count - 1) % count : (expected == 0 ? 0 : expected - 1);
-    if (squaredDistanceToSegment(x, y, fences[from].x, fences[from].y, fences[from].x, fences[from].y) <=
-        limit) {
+    // Most fixes are near the fence reached last: one distance, without a division.
+    const double east = x - fences[from].x;
+    const double north = y - fences[from].y;
+    if (east * east + north * north <= limit) {
         return true;
     }
     for (std::size_t leg = 0; leg < evidence.size(); ++leg) {
@@ -297,7 +310,7 @@ void Tracker::reach(std::size_t index, bool passed, double time) {
             events.push_back(Event{Event::Skipped, time, fences[skipped].node});
         }
     } else {
-        reached[index] = true;
+        reached[index] = 1;
     }
     events.push_back(Event{passed ? Event::Passed : Event::Arrived, time, node});
     journey.SetCurrent(journey.linkNodes[node].id);
@@ -306,7 +319,7 @@ void Tracker::reach(std::size_t index, bool passed, double time) {
     departingSince = none;
     expected = (index + 1) % fences.size();
     if (journey.order == CJourney::Random) {
-        done = std::find(reached.begin(), reached.end(), false) == reached.end();
+        done = std::find(reached.begin(), reached.end(), 0) == reached.end();
     } else if (journey.order != CJourney::Circular) {
         done = index + 1 == fences.size();
     }

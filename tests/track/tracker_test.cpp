@@ -119,6 +119,16 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
          pw::CJourney::Standard,
          {{0, -15, 0}, {5, 0, 0}, {10, 60, 0}, {15, 160, 0}, {20, 260, 0}},
          {"5 arrived A", "15 departed A", "20 passed B"}},
+        {"an outage at a corner: the straight step across it passes the stop there",
+         {{"A", 0, 0}, {"B", 200, 0}, {"C", 200, 200}},
+         pw::CJourney::Standard,
+         [] {
+             std::vector<Point> points = path(0, {{-30, 0}, {140, 0}});
+             const std::vector<Point> after = path(27, {{200, 80}, {200, 250}});
+             points.insert(points.end(), after.begin(), after.end());
+             return points;
+         }(),
+         {"3 arrived A", "10 departed A", "27 passed B", "39 arrived C", "39 completed"}},
         {"a circular journey starts again at its first stop",
          triangle,
          pw::CJourney::Circular,

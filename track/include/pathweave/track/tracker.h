@@ -151,11 +151,12 @@ public:
     bool complete() const { return done; }
 
 private:
-    // A node with a valid box: its index, its box grown by the exit margin, its centre in metres
+    // A node with a valid box: its index, its box and the box grown by the exit margin, its centre in metres
     // east and north of the tracker's origin, and the unit vector of the direction of travel
     // through it.
     struct Fence {
         std::size_t node;
+        CBounds box;
         CBounds grown;
         double x;
         double y;
@@ -185,7 +186,7 @@ private:
     Start start;
     std::vector<Fence> fences;
     std::vector<Evidence> evidence;
-    std::vector<bool> reached; // of a random journey, by fence
+    std::vector<unsigned char> reached; // of a random journey, by fence
     std::vector<Event> events;
     FixCounts tally;
     double metresPerDegreeLatitude;
