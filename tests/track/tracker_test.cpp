@@ -123,12 +123,12 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
          {{"A", 0, 0}, {"B", 200, 0}, {"C", 200, 200}},
          pw::CJourney::Standard,
          [] {
-             std::vector<Point> points = path(0, {{-30, 0}, {140, 0}});
-             const std::vector<Point> after = path(27, {{200, 80}, {200, 250}});
+             std::vector<Point> points = path(0, {{-30, 0}, {130, 0}});
+             const std::vector<Point> after = path(26, {{200, 90}, {200, 250}});
              points.insert(points.end(), after.begin(), after.end());
              return points;
          }(),
-         {"3 arrived A", "10 departed A", "27 passed B", "39 arrived C", "39 completed"}},
+         {"3 arrived A", "10 departed A", "26 passed B", "37 arrived C", "37 completed"}},
         {"a circular journey starts again at its first stop",
          triangle,
          pw::CJourney::Circular,
