@@ -5,17 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <fstream>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    static const bool quiet = (pwfuzz::discardLog(), true);
-    static_cast<void>(quiet);
     pwfuzz::removeDatabase();
-    std::FILE* file = std::fopen(pwfuzz::databasePath().c_str(), "wb");
-    pwfuzz::check(file != nullptr, "the database file cannot be written");
-    const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-    pwfuzz::check(std::fclose(file) == 0 && written, "the database file cannot be written");
+    std::ofstream(pwfuzz::databasePath(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     pwfuzz::loadLikeAHost(pwfuzz::databasePath());
-    pwfuzz::removeDatabase();
     return 0;
 }
