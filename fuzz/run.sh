@@ -1,34 +1,31 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with the fuzz preset and runs each for SECONDS (default 60); fails on any
-# finding (a crash, a leak, a sanitizer report, a timeout or running out of memory).
-#
+# Builds the fuzz targets (fuzz preset, clang) and runs each for SECONDS (default 60); fails on any
+# finding: a crash, a leak, a sanitizer report, a timeout or running out of memory.
 #   fuzz/run.sh [SECONDS] [TARGET...]        targets: load_sql load_file (default both)
-#
-# New inputs go to build/fuzz/fuzz/runs/<target>/ and findings to build/fuzz/fuzz/findings/<target>/;
+# New inputs go to build/fuzz/fuzz/runs/<target>/, findings to build/fuzz/fuzz/findings/<target>/;
 # replay a finding with `build/fuzz/fuzz/<target> FILE`, or `<build>/fuzz/<target>_replay FILE`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
-targets=("${@:-load_sql load_file}")
 cmake --workflow --preset fuzz
 build=build/fuzz/fuzz
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 failed=0
-for target in ${targets[*]}; do
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(load_sql load_file)
+for target in "${targets[@]}"; do
     mkdir -p "$build/runs/$target" "$build/findings/$target"
-    dict=(); [ -f "fuzz/$target.dict" ] && dict=(-dict="fuzz/$target.dict")
     printf '\n--- %s for %s s\n' "$target" "$seconds"
-    # libFuzzer's progress lines left out; a finding's report is kept whole.
-    if "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    dict=()
+    [ ! -f "fuzz/$target.dict" ] || dict=(-dict="fuzz/$target.dict")
+    result="no finding"
+    "$build/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$build/findings/$target/" "${dict[@]}" "$build/runs/$target" "fuzz/corpus/$target" \
-        "$build/seeds/$target" >"$build/runs/$target.log" 2>&1; then
-        echo "$target: no finding"
-    else
-        echo "$target: FINDING (see $build/findings/$target/)"
-        failed=1
-    fi
+        "$build/seeds/$target" >"$build/runs/$target.log" 2>&1 || { result="FINDING"; failed=1; }
+    # libFuzzer's progress lines left out; a finding's report is kept whole.
     grep -v -e '^#[0-9]' -e '^"' -e '^###### ' "$build/runs/$target.log" | tail -n 40
+    echo "=== $target: $result"
 done
 exit "$failed"

@@ -9,22 +9,20 @@
 
 namespace {
 
-using pwtest::LogCapture;
 using Lines = std::vector<pwtest::LogLine>;
 
-TEST(CDebugLogStream, handsEachCompleteLineToTheSinkAtFlushWithTheLevelThen) {
-    LogCapture capture;
-    CDebugLogStream& stream = *CDebug::Main;
-    stream.level = 16;
-    stream << "one\ntwo\n"
-           << "three" << std::flush;
-    EXPECT_EQ(capture.lines(), (Lines{{16, "one"}, {16, "two"}}));
-    stream.level = 2;
-    stream << " rest" << std::endl << std::endl;
-    EXPECT_EQ(capture.lines(), (Lines{{16, "one"}, {16, "two"}, {2, "three rest"}, {2, ""}}));
-}
-
-TEST(CDebugLogStream, defaultSinkWritesTheLinesAtOrAboveTheThresholdToStandardError) {
+TEST(CDebugLogStream, handsEachCompleteLineAtFlushToTheSinkOrToStandardErrorFromTheThresholdUp) {
+    {
+        pwtest::LogCapture capture;
+        CDebugLogStream& stream = *CDebug::Main;
+        stream.level = 16;
+        stream << "one\ntwo\n"
+               << "three" << std::flush;
+        EXPECT_EQ(capture.lines(), (Lines{{16, "one"}, {16, "two"}}));
+        stream.level = 2;
+        stream << " rest" << std::endl << std::endl;
+        EXPECT_EQ(capture.lines(), (Lines{{16, "one"}, {16, "two"}, {2, "three rest"}, {2, ""}}));
+    }
     ::testing::internal::CaptureStderr();
     for (const int32_t threshold : {8, 2, 17}) {
         CDebug::SetThreshold(threshold);
@@ -37,26 +35,19 @@ TEST(CDebugLogStream, defaultSinkWritesTheLinesAtOrAboveTheThresholdToStandardEr
               "8\tline 1.5\n16\tline 1.5\n8\tline 1.5\n2\tline 1.5\n16\tline 1.5\n");
 }
 
-TEST(writeLine, setsTheLevelAndWritesThePiecesAsTheStreamWould) {
-    LogCapture capture;
+TEST(writeLine, writesThePiecesAsTheStreamWouldAndLocksTheLineEndOfASharedStreamOnly) {
+    pwtest::LogCapture capture;
     const std::string longer(300, 'x');
-    pw::diag::writeLine(8, "A::b: phrase: ", std::string("id"), ":", 2.5, " n=", 3ul);
-    pw::diag::writeLine(2, "A::b: empty:", std::string(), longer, "!");
-    EXPECT_EQ(capture.lines(), (Lines{{8, "A::b: phrase: id:2.5 n=3"}, {2, "A::b: empty:" + longer + "!"}}));
-    EXPECT_EQ(CDebug::Main->level, 2);
-}
-
-TEST(writeLine, locksTheLineEndOnlyWhenTheStreamIsSharedAndUnlocksItWhenItThrows) {
-    LogCapture capture;
     pthread_mutex_t* shared = CDebug::Main->mutex;
     ASSERT_NE(shared, nullptr);
+    pw::diag::writeLine(8, "A::b: phrase: ", std::string("id"), ":", 2.5, " n=", 3ul);
     // Holding the mutex would deadlock the line end if the null pointer were not honoured.
     pthread_mutex_lock(shared);
     CDebug::Main->mutex = nullptr;
-    pw::diag::writeLine(16, "unshared");
+    pw::diag::writeLine(2, "A::b: empty:", std::string(), longer, "!");
     CDebug::Main->mutex = shared;
     pthread_mutex_unlock(shared);
-    EXPECT_EQ(capture.lines(), (Lines{{16, "unshared"}}));
+    EXPECT_EQ(capture.lines(), (Lines{{8, "A::b: phrase: id:2.5 n=3"}, {2, "A::b: empty:" + longer + "!"}}));
 
     CDebug::SetLineSink([](int32_t, const std::string&) { throw std::runtime_error("sink failed"); });
     CDebug::Main->exceptions(std::ios::badbit);
@@ -64,7 +55,7 @@ TEST(writeLine, locksTheLineEndOnlyWhenTheStreamIsSharedAndUnlocksItWhenItThrows
     CDebug::Main->exceptions(std::ios::goodbit);
     CDebug::Main->clear();
     CDebug::SetLineSink(nullptr);
-    ASSERT_EQ(pthread_mutex_trylock(shared), 0) << "the mutex was left locked";
+    ASSERT_EQ(pthread_mutex_trylock(shared), 0) << "the line end that threw left the mutex locked";
     pthread_mutex_unlock(shared);
 }
 
@@ -82,14 +73,11 @@ TEST(LogRegistration, bringsTheStreamUpOnceAndDownOnce) {
         ASSERT_NE(up, nullptr);
         {
             const pw::diag::LogRegistration second;
-            EXPECT_EQ(CDebugLogStreamGlobal::initCount, 2u);
-            EXPECT_EQ(CDebug::Main, up) << "a second registration must not bring up another stream";
+            EXPECT_TRUE(CDebugLogStreamGlobal::initCount == 2u && CDebug::Main == up);
         }
-        EXPECT_EQ(CDebugLogStreamGlobal::initCount, 1u);
-        EXPECT_EQ(CDebug::Main, up);
+        EXPECT_TRUE(CDebugLogStreamGlobal::initCount == 1u && CDebug::Main == up);
     }
-    EXPECT_EQ(CDebugLogStreamGlobal::initCount, 0u);
-    EXPECT_EQ(CDebug::Main, nullptr);
+    EXPECT_TRUE(CDebugLogStreamGlobal::initCount == 0u && CDebug::Main == nullptr);
     CDebugLogStreamGlobal::CDebugLogStreamGlobalConstruct();
     CDebugLogStreamGlobal::initCount = registered;
 }

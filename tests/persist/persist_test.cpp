@@ -6,6 +6,7 @@
 #include <csqlite/Csqlite.h>
 #include <gtest/gtest.h>
 #include <pathweave/persist.h>
+#include <strutil/strutil.h>
 
 #include <cstdlib>
 
@@ -132,68 +133,29 @@ TEST(CPersist, logsWhatTheDatabaseLacksAndReadsNothingOfIt) {
     }
 }
 
-TEST(CPersist, looksACoordinateUpUnderTheSymbolFoundLastFirst) {
-    const pwtest::TempDatabase fixture(pwtest::schemaSql() +
-                                       "INSERT INTO attributes VALUES ('P1', 'lat', '51.5'),"
-                                       " ('P2', 'Lat', '-3'), ('P1', 'long', '2');");
-    Csqlite db(fixture.path());
-    pw::CPersist reader(&db);
-    pwtest::resetSymbolLists();
-    const auto latitudes = [] {
-        return Texts(pw::CPersist::latitudeSymbols, pw::CPersist::latitudeSymbols + 3);
-    };
-    EXPECT_EQ(reader.getPointLatitude("P1"), 51.5);
-    EXPECT_EQ(latitudes(), (Texts{"lat", "LAT", "Lat"}));
-    EXPECT_EQ(reader.getPointLatitude("P2"), -3.0);
-    EXPECT_EQ(latitudes(), (Texts{"Lat", "LAT", "lat"}));
-    EXPECT_EQ(reader.getPointLatitude("P3"), 0.0);
-    EXPECT_EQ(latitudes(), (Texts{"Lat", "LAT", "lat"}));
-    EXPECT_EQ(reader.getPointLongitude("P1"), 2.0);
-    EXPECT_EQ(Texts(pw::CPersist::longitudeSymbols, pw::CPersist::longitudeSymbols + 3),
-              (Texts{"long", "LONG", "Long"}));
-    const char* none[] = {nullptr};
-    EXPECT_EQ(reader.getAttrAsDoubleFromList("P1", none), (std::pair<double, bool>{0.0, false}));
-}
-
 TEST(CPersist, readsAttributeNumbersAsAtofDoesAndAFlagAsSetOnlyFromTheTextOne) {
-    const char* const texts[] = {"51.5",
-                                 "-0.125",
-                                 "12",
-                                 "007.50",
-                                 "1e3",
-                                 "  12.5 km",
-                                 "abc",
-                                 "",
-                                 "-",
-                                 ".5",
-                                 "5.",
-                                 "1.2.3",
-                                 "123456789012345",
-                                 "1234567890123456",
-                                 "0.000000000000001",
-                                 "1",
-                                 "0",
-                                 "true",
-                                 "01",
-                                 "1.0"};
+    const Texts texts = CSVsplit("51.5|-0.125|12|007.50|1e3|  12.5 km|abc||-|.5|5.|1.2.3|123456789012345|"
+                                 "1234567890123456|0.000000000000001|1|0|true|01|1.0",
+                                 "|");
     std::string sql =
         pwtest::schemaSql() + "INSERT INTO attributes VALUES ('n', 'null', NULL), ('n', 'one', 1)";
-    for (const char* text : texts) {
-        sql += std::string(", ('n', '") + text + "', '" + text + "')";
+    for (const std::string& text : texts) {
+        sql += ", ('n', '" + text + "', '" + text + "')";
     }
     const pwtest::TempDatabase fixture(sql + ";");
     Csqlite db(fixture.path());
     pw::CPersist reader(&db);
-    for (const char* text : texts) {
-        EXPECT_EQ(reader.getAttrAsDouble("n", text), (std::pair<double, bool>{std::atof(text), true}))
+    for (const std::string& text : texts) {
+        EXPECT_EQ(reader.getAttrAsDouble("n", text), (std::pair<double, bool>{std::atof(text.c_str()), true}))
             << text;
-        EXPECT_EQ(reader.getAttrAsBool("n", text), (std::pair<bool, bool>{text == std::string("1"), true}))
-            << text;
+        EXPECT_EQ(reader.getAttrAsBool("n", text), (std::pair<bool, bool>{text == "1", true})) << text;
     }
     EXPECT_EQ(reader.getAttrAsDouble("n", "null"), (std::pair<double, bool>{0.0, true}));
     EXPECT_EQ(reader.getAttrAsBool("n", "one"), (std::pair<bool, bool>{true, true}));
     EXPECT_EQ(reader.getAttrAsDouble("n", "x"), (std::pair<double, bool>{0.0, false}));
     EXPECT_EQ(reader.getAttrAsBool("x", "one"), (std::pair<bool, bool>{false, false}));
+    const char* none[] = {nullptr};
+    EXPECT_EQ(reader.getAttrAsDoubleFromList("n", none), (std::pair<double, bool>{0.0, false}));
 }
 
 } // namespace

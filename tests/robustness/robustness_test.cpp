@@ -79,13 +79,17 @@ TEST_F(AllocationFailure, ofAnyAllocationOfALoadLeavesTheLibraryCleanly) {
                 pw::CCueCollection catalogue;
                 pw::CJourneyCollection network;
                 bool thrown = false;
-                const pwtest::FailNthAllocation failing(nth);
-                try {
-                    load(catalogue, network);
-                } catch (const std::bad_alloc&) {
-                    thrown = true;
+                bool failed = false;
+                {
+                    const pwtest::FailNthAllocation failing(nth);
+                    try {
+                        load(catalogue, network);
+                    } catch (const std::bad_alloc&) {
+                        thrown = true;
+                    }
+                    failed = failing.failed();
                 }
-                if (!failing.failed()) {
+                if (!failed) {
                     EXPECT_EQ(capture.lines(), expectedLines);
                     break;
                 }
