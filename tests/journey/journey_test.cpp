@@ -53,6 +53,9 @@ TEST(CLinkNode, holdsThePointsOfAValidBoxEdgesIncludedAndEveryPointOfAnInvalidOn
         EXPECT_TRUE(!within(box, point) && within(invalid, point))
             << point.latitude << "," << point.longitude;
     }
+    EXPECT_TRUE(invalid.latMin == 0.0 && invalid.longMin == 0.0 && invalid.latMax == 0.0 &&
+                invalid.longMax == 0.0)
+        << "a box made without values is an invalid box of zeros";
 }
 
 TEST(CJourney, setCurrentMovesCurrentAndSelectedToTheFirstNodeOfTheIdOrLogsThatItHasNone) {
