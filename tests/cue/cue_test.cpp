@@ -1,53 +1,85 @@
+#include "support/log_capture.h"
+
 #include <gtest/gtest.h>
 #include <pathweave/cue.h>
 
 namespace {
 
 using pw::CCue;
-using Arguments = std::vector<std::string>;
+using Texts = std::vector<std::string>;
 
-TEST(CCue, recognisesEveryTypeTextWhateverItsCase) {
-    EXPECT_EQ(CCue::toCueType("ENTER_TRANSITION"), 0x01u);
-    EXPECT_EQ(CCue::toCueType("transition"), 0x01u);
-    EXPECT_EQ(CCue::toCueType("Transition"), 0x01u);
-    EXPECT_EQ(CCue::toCueType("exit_transition"), 0x02u);
-    EXPECT_EQ(CCue::toCueType("Simple"), 0x04u);
-    EXPECT_EQ(CCue::toCueType("global"), 0x08u);
-    EXPECT_EQ(CCue::toCueType("JOURNEY_ENTRY_TRANSITION"), 0x10u);
-    EXPECT_EQ(CCue::toCueType("journey_exit_transition"), 0x20u);
-    EXPECT_EQ(CCue::toCueType("Link_Entry_Transition"), 0x40u);
-    EXPECT_EQ(CCue::toCueType("LINK_EXIT_TRANSITION"), 0x80u);
-}
-
-TEST(CCue, givesTypeZeroForAnyOtherText) {
-    for (const char* text : {"GLOBAL ", " SIMPLE", "ENTRY_TRANSITION", "", "GLOBAL\t", "GLOBALS", "GL0BAL"}) {
-        EXPECT_EQ(CCue::toCueType(text), 0u) << '"' << text << '"';
+Texts keys(const pw::CCueSubset& subset) {
+    Texts names;
+    for (const auto& [name, element] : subset.cues) {
+        names.push_back(name + (element.state ? "+" : ""));
     }
-    EXPECT_EQ(CCue::toCueType(std::string("GLOBAL\0", 7)), 0u);
+    return names;
 }
 
-TEST(CCue, masksSelectEntryAndExitTransitions) {
-    EXPECT_EQ(CCue::EntryTransitionMask, 0x51u);
-    EXPECT_EQ(CCue::ExitTransitionMask, 0xA2u);
+TEST(CCue, takesTheTypeBitOfItsUpperCasedTypeTextAndSplitsItsArgumentsOnCommas) {
+    const char* const bits[] = {"ENTER_TRANSITION",
+                                "Exit_Transition",
+                                "simple",
+                                "GLOBAL",
+                                "journey_entry_transition",
+                                "JOURNEY_EXIT_TRANSITION",
+                                "Link_Entry_Transition",
+                                "LINK_EXIT_TRANSITION"};
+    for (uint32_t bit = 0; bit < 8; ++bit) {
+        EXPECT_EQ(CCue("cue", bits[bit], "").type, 1u << bit) << bits[bit];
+    }
+    EXPECT_EQ(CCue::toCueType("transition"), CCue::EnterTransition);
+    const std::string others[] = {"GLOBAL ", "ENTRY_TRANSITION", "", "GLOBALS", std::string("GLOBAL\0", 7)};
+    for (const std::string& other : others) {
+        EXPECT_EQ(CCue::toCueType(other), 0u) << other;
+    }
+    EXPECT_EQ(CCue::toCueArguments(""), Texts{});
+    EXPECT_EQ(CCue(" A cue ", "", " a,,B ,").arguments, (Texts{" a", "", "B ", ""}));
 }
 
-TEST(CCue, splitsArgumentsOnCommasWithoutTrimming) {
-    EXPECT_EQ(CCue::toCueArguments(""), Arguments{});
-    EXPECT_EQ(CCue::toCueArguments("a"), (Arguments{"a"}));
-    EXPECT_EQ(CCue::toCueArguments("a,b,c"), (Arguments{"a", "b", "c"}));
-    EXPECT_EQ(CCue::toCueArguments(" a,,B ,"), (Arguments{" a", "", "B ", ""}));
+TEST(CCueSubset, keysCuesByNameBytewiseAndInsertingClearsOnlyTheInsertedState) {
+    const CCue door("door", "SIMPLE", ""), other("door", "GLOBAL", ""), upper("Door", "", ""),
+        high("\xc3\x84", "", "");
+    pw::CCueSubset subset;
+    for (const CCue* cue : {&door, &high, static_cast<const CCue*>(nullptr)}) {
+        subset.insert(cue);
+    }
+    subset.SetState(true);
+    pw::CCueSubset copy = subset;
+    subset.insert(&upper);
+    subset.insert(&other);
+    copy.SetState(false);
+    EXPECT_EQ(keys(subset), (Texts{"Door", "door", "\xc3\x84+"})) << "a copy has states of its own";
+    EXPECT_EQ(subset.cues.at("door").cue, &other);
+    EXPECT_EQ(keys(copy), (Texts{"door", "\xc3\x84"}));
 }
 
-TEST(CCue, keepsItsNameAsGiven) {
-    const CCue cue(" Door Open ", "link_exit_transition", "chime,2");
-    EXPECT_EQ(cue.name, " Door Open ");
-    EXPECT_EQ(cue.type, 0x80u);
-    EXPECT_EQ(cue.arguments, (Arguments{"chime", "2"}));
-
-    const CCue unnamed("", "", "");
-    EXPECT_EQ(unnamed.name, "");
-    EXPECT_EQ(unnamed.type, 0u);
-    EXPECT_TRUE(unnamed.arguments.empty());
+TEST(CCueCollection, keepsTheFirstCueOfANameFindsNamesExactlyAndResolvesNameListsLoggingUnknownNames) {
+    pw::CCueCollection catalogue;
+    const CCue* bell = catalogue.insert("bell", "SIMPLE", "a,b");
+    EXPECT_EQ(catalogue.insert("bell", "GLOBAL", "c"), bell);
+    EXPECT_EQ(catalogue.insert("", "GLOBAL", ""), nullptr);
+    catalogue.insert("horn", "global", "");
+    catalogue.insert("Alarm", "GLOBAL", "");
+    EXPECT_EQ(bell->type, CCue::Simple);
+    EXPECT_TRUE(catalogue.find("bell") == bell && !catalogue.find("Bell") && !catalogue.find("bell ") &&
+                !catalogue.find(""));
+    pwtest::LogCapture capture;
+    const pw::CCueSubset subset = catalogue.toCueSubset("horn,gong,bell,, bell,bell,");
+    EXPECT_EQ(keys(subset), (Texts{"bell", "horn"}));
+    EXPECT_EQ(subset.cues.at("bell").cue, bell);
+    EXPECT_TRUE(catalogue.toCueSubset("").cues.empty());
+    EXPECT_EQ(keys(catalogue.toCueSubsetGlobal()), (Texts{"Alarm", "horn"}));
+    const std::string missing = "CCueCollection::toCueSubset: Cue name not found in cue list:";
+    EXPECT_EQ(capture.lines(), (std::vector<pwtest::LogLine>{
+                                   {8, missing + "gong"},
+                                   {8, missing},
+                                   {8, missing + " bell"},
+                                   {8, missing},
+                                   {2, "CCueCollection::toCueSubsetGlobal: adding global cue:Alarm"},
+                                   {2, "CCueCollection::toCueSubsetGlobal: adding global cue:horn"}}));
+    catalogue.clear();
+    EXPECT_EQ(catalogue.find("bell"), nullptr);
 }
 
 } // namespace

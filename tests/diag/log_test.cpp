@@ -9,44 +9,62 @@
 
 namespace {
 
-using pwtest::LogCapture;
-using pwtest::LogLine;
+using Lines = std::vector<pwtest::LogLine>;
 
-TEST(writeLine, setsTheLevelAndWritesThePiecesAsTheyAre) {
-    LogCapture capture;
-    pw::diag::writeLine(8, "A::b: phrase: ", std::string("id"), ":", 2.5, " n=", 3ul);
-    pw::diag::writeLine(2, "A::b: empty:", std::string());
-    EXPECT_EQ(capture.lines(), (std::vector<LogLine>{{8, "A::b: phrase: id:2.5 n=3"}, {2, "A::b: empty:"}}));
-    EXPECT_EQ(CDebug::Main->level, 2);
+TEST(CDebugLogStream, handsEachCompleteLineAtFlushToTheSinkOrToStandardErrorFromTheThresholdUp) {
+    {
+        pwtest::LogCapture capture;
+        CDebugLogStream& stream = *CDebug::Main;
+        stream.level = 16;
+        stream << "one\ntwo\n"
+               << "three" << std::flush;
+        EXPECT_EQ(capture.lines(), (Lines{{16, "one"}, {16, "two"}}));
+        stream.level = 2;
+        stream << " rest" << std::endl << std::endl;
+        EXPECT_EQ(capture.lines(), (Lines{{16, "one"}, {16, "two"}, {2, "three rest"}, {2, ""}}));
+    }
+    ::testing::internal::CaptureStderr();
+    for (const int32_t threshold : {8, 2, 17}) {
+        CDebug::SetThreshold(threshold);
+        for (const int32_t level : {8, 2, 16}) {
+            pw::diag::writeLine(level, "line ", 1.5);
+        }
+    }
+    CDebug::SetThreshold(8);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "8\tline 1.5\n16\tline 1.5\n8\tline 1.5\n2\tline 1.5\n16\tline 1.5\n");
 }
 
-TEST(writeLine, writesWithoutLockingAStreamThatIsNotShared) {
-    LogCapture capture;
+TEST(writeLine, writesThePiecesAsTheStreamWouldAndLocksTheLineEndOfASharedStreamOnly) {
+    pwtest::LogCapture capture;
+    const std::string longer(300, 'x');
     pthread_mutex_t* shared = CDebug::Main->mutex;
+    ASSERT_NE(shared, nullptr);
+    pw::diag::writeLine(8, "A::b: phrase: ", std::string("id"), ":", 2.5, " n=", 3ul);
     // Holding the mutex would deadlock the line end if the null pointer were not honoured.
     pthread_mutex_lock(shared);
     CDebug::Main->mutex = nullptr;
-    pw::diag::writeLine(16, "unshared");
+    pw::diag::writeLine(2, "A::b: empty:", std::string(), longer, "!");
     CDebug::Main->mutex = shared;
     pthread_mutex_unlock(shared);
-    EXPECT_EQ(capture.lines(), (std::vector<LogLine>{{16, "unshared"}}));
-}
+    EXPECT_EQ(capture.lines(), (Lines{{8, "A::b: phrase: id:2.5 n=3"}, {2, "A::b: empty:" + longer + "!"}}));
 
-TEST(writeLine, releasesTheMutexWhenTheLineEndThrows) {
     CDebug::SetLineSink([](int32_t, const std::string&) { throw std::runtime_error("sink failed"); });
     CDebug::Main->exceptions(std::ios::badbit);
     EXPECT_THROW(pw::diag::writeLine(8, "doomed"), std::exception);
     CDebug::Main->exceptions(std::ios::goodbit);
     CDebug::Main->clear();
     CDebug::SetLineSink(nullptr);
-
-    ASSERT_EQ(pthread_mutex_trylock(CDebug::Main->mutex), 0) << "the mutex was left locked";
-    pthread_mutex_unlock(CDebug::Main->mutex);
+    ASSERT_EQ(pthread_mutex_trylock(shared), 0) << "the line end that threw left the mutex locked";
+    pthread_mutex_unlock(shared);
 }
 
 TEST(LogRegistration, bringsTheStreamUpOnceAndDownOnce) {
-    // Pretend the library's own registrations are gone, then restore them.
+    // Using the library keeps it loaded: its logging source files and this one each hold a registration.
+    EXPECT_EQ(pw::CCueCollection().find("x"), nullptr);
     const uint32_t registered = CDebugLogStreamGlobal::initCount;
+    EXPECT_GE(registered, 2u);
+    // Pretend those registrations are gone, then restore them.
     CDebugLogStreamGlobal::CDebugLogStreamGlobalDestroy();
     CDebugLogStreamGlobal::initCount = 0;
     {
@@ -55,26 +73,13 @@ TEST(LogRegistration, bringsTheStreamUpOnceAndDownOnce) {
         ASSERT_NE(up, nullptr);
         {
             const pw::diag::LogRegistration second;
-            EXPECT_EQ(CDebugLogStreamGlobal::initCount, 2u);
-            EXPECT_EQ(CDebug::Main, up) << "a second registration must not bring up another stream";
+            EXPECT_TRUE(CDebugLogStreamGlobal::initCount == 2u && CDebug::Main == up);
         }
-        EXPECT_EQ(CDebugLogStreamGlobal::initCount, 1u);
-        EXPECT_EQ(CDebug::Main, up);
+        EXPECT_TRUE(CDebugLogStreamGlobal::initCount == 1u && CDebug::Main == up);
     }
-    EXPECT_EQ(CDebugLogStreamGlobal::initCount, 0u);
-    EXPECT_EQ(CDebug::Main, nullptr);
-
+    EXPECT_TRUE(CDebugLogStreamGlobal::initCount == 0u && CDebug::Main == nullptr);
     CDebugLogStreamGlobal::CDebugLogStreamGlobalConstruct();
     CDebugLogStreamGlobal::initCount = registered;
-}
-
-TEST(LogRegistration, countsEveryLoggingSourceFileLoaded) {
-    // Using the library keeps it loaded; its logging sources and this test file each hold one
-    // registration, and the stream came up once for all of them.
-    pw::CCueCollection catalogue;
-    EXPECT_EQ(catalogue.find("x"), nullptr);
-    EXPECT_GE(CDebugLogStreamGlobal::initCount, 2u);
-    EXPECT_NE(CDebug::Main, nullptr);
 }
 
 } // namespace

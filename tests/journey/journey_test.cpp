@@ -1,208 +1,198 @@
-#include "journey_support.h"
 #include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 #include <pathweave/journey.h>
 
-#include <limits>
+#include <cmath>
 #include <utility>
-#include <vector>
 
 namespace {
 
 using pw::CBounds;
-using pw::CCue;
 using pw::CCueSubset;
 using pw::CJourney;
+using pw::CJourneyCollection;
 using pw::CPoint;
-using pwtest::indexIn;
-using pwtest::journeyWithNodes;
-using pwtest::LogCapture;
-using pwtest::LogLine;
-using Lines = std::vector<LogLine>;
+using Lines = std::vector<pwtest::LogLine>;
 using Positions = std::vector<std::ptrdiff_t>;
 
-constexpr std::ptrdiff_t none = -1;
-
-// The indices of the journey's current, active and selected link node.
-Positions positionsOf(const CJourney& journey) {
-    return {indexIn(journey.linkNodes, journey.current), indexIn(journey.linkNodes, journey.active),
-            indexIn(journey.linkNodes, journey.selected)};
+// The indices of the current, active and selected link node or journey; none is the list's size.
+template <typename Owner, typename Vector> Positions at(const Owner& owner, const Vector& list) {
+    return {owner.current - list.begin(), owner.active - list.begin(), owner.selected - list.begin()};
 }
+Positions positionsOf(const CJourney& journey) { return at(journey, journey.linkNodes); }
+Positions positionsOf(const CJourneyCollection& collection) { return at(collection, collection.journeys); }
 
-CJourney journeyWithDistances(std::initializer_list<double> distances) {
-    CJourney journey("j", CCueSubset(), nullptr, nullptr, nullptr);
-    for (const double distance : distances) {
-        journey.insert("n", CPoint{}, distance, CCueSubset(), nullptr, CBounds{});
+CJourney journey(const std::string& id, std::initializer_list<const char*> nodeIds,
+                 const CCueSubset& cues = {}) {
+    CJourney made(id, cues, nullptr, nullptr, nullptr);
+    for (const char* nodeId : nodeIds) {
+        made.insert(nodeId, CPoint{}, 0.0, cues, nullptr, CBounds{});
     }
-    return journey;
+    return made;
 }
 
-TEST(CJourney, hasNoPositionAfterConstructionInsertOrClear) {
-    const CCue bell("bell", "SIMPLE", "");
-    CCueSubset cues;
-    cues.insert(&bell);
-    CJourney journey("J1", cues, &bell, nullptr, &bell);
-    EXPECT_EQ(positionsOf(journey), (Positions{none, none, none}));
-    EXPECT_FALSE(journey.linkDistances);
-    EXPECT_EQ(journey.order, CJourney::Standard);
-
-    for (const bool valid : {true, false, true}) {
-        journey.insert("n", CPoint{}, 0.0, CCueSubset(), nullptr, CBounds{valid, 0.0, 0.0, 1.0, 1.0});
+TEST(CLinkNode, holdsThePointsOfAValidBoxEdgesIncludedAndEveryPointOfAnInvalidOne) {
+    const double nan = std::nan(""), below = std::nextafter(10.0, 0.0), above = std::nextafter(5.0, 9.0);
+    const CBounds box{true, 10.0, -5.0, 20.0, 5.0}, inverted{true, 20.0, 5.0, 10.0, -5.0}, invalid{};
+    const CPoint inside[] = {{10.0, -5.0}, {20.0, 5.0}, {15.0, 0.0}};
+    const CPoint outside[] = {{below, 0.0},
+                              {std::nextafter(20.0, 99.0), 0.0},
+                              {15.0, std::nextafter(-5.0, -9.0)},
+                              {15.0, above},
+                              {nan, 0.0},
+                              {15.0, nan}};
+    const auto within = [](const CBounds& bounds, const CPoint& point) {
+        return pw::CLinkNode("n", CPoint{}, 0.0, CCueSubset(), nullptr, bounds).WithinBounds(point);
+    };
+    for (const CPoint& point : inside) {
+        EXPECT_TRUE(within(box, point) && !within(inverted, point))
+            << point.latitude << "," << point.longitude;
     }
-    journey.reset();
-    journey.insert("last", CPoint{}, 0.0, CCueSubset(), nullptr, CBounds{});
-    EXPECT_EQ(positionsOf(journey), (Positions{none, none, none})) << "even though a node was current";
-    EXPECT_EQ(journey.CountLinkNodesWithValidBounds(), 2u);
-
-    journey.reset();
-    journey.clear();
-    EXPECT_TRUE(journey.linkNodes.empty());
-    EXPECT_EQ(positionsOf(journey), (Positions{none, none, none}));
-    EXPECT_EQ(journey.CountLinkNodesWithValidBounds(), 0u);
-    EXPECT_EQ(journey.id, "J1");
-    EXPECT_EQ(journey.cues.cues.size(), 1u);
-    EXPECT_EQ(journey.linkTransitionCue, &bell);
+    for (const CPoint& point : outside) {
+        EXPECT_TRUE(!within(box, point) && within(invalid, point))
+            << point.latitude << "," << point.longitude;
+    }
+    EXPECT_TRUE(invalid.latMin == 0.0 && invalid.longMin == 0.0 && invalid.latMax == 0.0 &&
+                invalid.longMax == 0.0)
+        << "a box made without values is an invalid box of zeros";
 }
 
-TEST(CJourney, setCurrentMovesCurrentAndSelectedButNotActiveAndLogsEveryTime) {
-    CJourney journey = journeyWithNodes("J1", {"a", "b", "c"});
-    journey.active = journey.linkNodes.begin();
-    LogCapture capture;
-
-    EXPECT_EQ(indexIn(journey.linkNodes, journey.SetCurrent("c")), 2);
-    EXPECT_EQ(indexIn(journey.linkNodes, journey.SetCurrent("c")), 2);
-
-    EXPECT_EQ(positionsOf(journey), (Positions{2, 0, 2}));
-    EXPECT_EQ(capture.lines(), (Lines{{2, "pw::CJourney::SetCurrent: Changing to: J1:c"},
-                                      {2, "pw::CJourney::SetCurrent: Changing to: J1:c"}}));
+TEST(CJourney, setCurrentMovesCurrentAndSelectedToTheFirstNodeOfTheIdOrLogsThatItHasNone) {
+    CJourney j = journey("J1", {"a", "b", "a", ""});
+    j.active = j.linkNodes.begin() + 1;
+    pwtest::LogCapture capture;
+    EXPECT_EQ(j.SetCurrent("a"), j.linkNodes.begin());
+    EXPECT_EQ(j.SetCurrent(""), j.linkNodes.begin() + 3);
+    EXPECT_EQ(j.SetCurrent("B"), j.linkNodes.end());
+    EXPECT_EQ(positionsOf(j), (Positions{3, 1, 3}));
+    EXPECT_EQ(capture.lines(), (Lines{{2, "pw::CJourney::SetCurrent: Changing to: J1:a"},
+                                      {2, "pw::CJourney::SetCurrent: Changing to: J1:"},
+                                      {8, "pw::CJourney::SetCurrent: Link Node not found: J1:B"}}));
 }
 
-TEST(CJourney, setCurrentWithAnIdItDoesNotHoldChangesNothingAndLogsIt) {
-    CJourney journey = journeyWithNodes("J1", {"a", "b"});
-    journey.SetCurrent("b");
-    journey.active = journey.linkNodes.begin();
-    CJourney empty("J2", CCueSubset(), nullptr, nullptr, nullptr);
-    LogCapture capture;
-
-    EXPECT_EQ(indexIn(journey.linkNodes, journey.SetCurrent("B")), none);
-    EXPECT_EQ(indexIn(empty.linkNodes, empty.SetCurrent("a")), none);
-
-    EXPECT_EQ(positionsOf(journey), (Positions{1, 0, 1}));
-    EXPECT_EQ(positionsOf(empty), (Positions{none, none, none}));
-    EXPECT_EQ(capture.lines(), (Lines{{8, "pw::CJourney::SetCurrent: Link Node not found: J1:B"},
-                                      {8, "pw::CJourney::SetCurrent: Link Node not found: J2:a"}}));
-}
-
-TEST(CJourney, findAndSetCurrentReachOnlyTheFirstNodeOfAnId) {
-    CJourney journey = journeyWithNodes("J1", {"a", "b", "a"});
-    EXPECT_EQ(indexIn(journey.linkNodes, journey.find("a")), 0);
-    EXPECT_EQ(indexIn(journey.linkNodes, journey.SetCurrent("a")), 0);
-}
-
-TEST(CJourney, setCurrentWithAnEmptyIdFindsANodeWithAnEmptyIdOnly) {
-    CJourney without = journeyWithNodes("J1", {"a"});
-    CJourney with = journeyWithNodes("J2", {"a", ""});
-    LogCapture capture;
-
-    EXPECT_EQ(indexIn(without.linkNodes, without.SetCurrent("")), none);
-    EXPECT_EQ(indexIn(with.linkNodes, with.SetCurrent("")), 1);
-
-    EXPECT_EQ(capture.lines(), (Lines{{8, "pw::CJourney::SetCurrent: Link Node not found: J1:"},
-                                      {2, "pw::CJourney::SetCurrent: Changing to: J2:"}}));
-}
-
-TEST(CJourney, resetClearsEveryCueStateAndPutsEveryPositionOnTheFirstNode) {
-    const CCue bell("bell", "SIMPLE", "");
+TEST(CJourney, insertAndClearLeaveNoPositionAndResetPutsThemOnTheFirstNodeClearingEveryState) {
+    const pw::CCue bell("bell", "SIMPLE", "");
     CCueSubset cues;
     cues.insert(&bell);
     cues.SetState(true);
-    CJourney journey("j", cues, nullptr, nullptr, nullptr);
-    CJourney empty = journey;
-    for (const char* id : {"a", "b"}) {
-        journey.insert(id, CPoint{}, 0.0, cues, nullptr, CBounds{});
-    }
-    journey.SetCurrent("b");
-    journey.linkNodes[1].nodeState = 5;
-
-    journey.reset();
+    CJourney j = journey("J", {"a", "b"}, cues), empty = journey("E", {}, cues);
+    j.SetCurrent("b");
+    j.insert("c", CPoint{}, 0.0, cues, &bell, CBounds{true, 0.0, 0.0, 1.0, 1.0});
+    EXPECT_EQ(positionsOf(j), (Positions{3, 3, 3}));
+    EXPECT_EQ(j.CountLinkNodesWithValidBounds(), 1u);
+    j.linkNodes[1].nodeState = 5;
+    j.reset();
     empty.reset();
-
-    EXPECT_EQ(positionsOf(journey), (Positions{0, 0, 0}));
-    EXPECT_FALSE(journey.cues.cues.at("bell").state);
-    for (const pw::CLinkNode& node : journey.linkNodes) {
+    EXPECT_EQ(positionsOf(j), (Positions{0, 0, 0}));
+    EXPECT_EQ(positionsOf(empty), (Positions{0, 0, 0}));
+    EXPECT_FALSE(j.cues.cues.at("bell").state || empty.cues.cues.at("bell").state);
+    for (const pw::CLinkNode& node : j.linkNodes) {
         EXPECT_FALSE(node.cues.cues.at("bell").state) << node.id;
         EXPECT_EQ(node.nodeState, 0) << node.id;
     }
-    EXPECT_EQ(positionsOf(empty), (Positions{none, none, none}));
-    EXPECT_FALSE(empty.cues.cues.at("bell").state);
+    j.clear();
+    EXPECT_EQ(positionsOf(j), (Positions{0, 0, 0}));
+    EXPECT_TRUE(j.linkNodes.empty());
 }
 
-TEST(CJourney, hasLinkDistancesWithTwoNodesOrFewerWhateverTheirDistances) {
-    EXPECT_TRUE(journeyWithDistances({}).hasLinkDistances());
-    EXPECT_TRUE(journeyWithDistances({0.0}).hasLinkDistances());
-    EXPECT_TRUE(journeyWithDistances({0.0, 0.0}).hasLinkDistances());
+// Journeys "A" with link nodes "a1" to "a3", "B" with "b1", and "C" without link nodes.
+CJourneyCollection threeJourneys() {
+    CJourneyCollection collection;
+    for (const char* id : {"A", "B", "C"}) {
+        collection.insert(id, CCueSubset(), nullptr, nullptr, nullptr);
+    }
+    collection.journeys[0] = journey("A", {"a1", "a2", "a3"});
+    collection.journeys[1] = journey("B", {"b1"});
+    return collection;
 }
 
-TEST(CJourney, hasLinkDistancesLooksFromTheThirdNodeOn) {
-    EXPECT_FALSE(journeyWithDistances({5.0, 6.0, 0.0}).hasLinkDistances());
-    EXPECT_TRUE(journeyWithDistances({0.0, 0.0, 1.0}).hasLinkDistances());
-    EXPECT_TRUE(journeyWithDistances({1.0, 0.0, 2.0}).hasLinkDistances());
-    EXPECT_FALSE(journeyWithDistances({0.0, 0.0, 1.0, -0.0}).hasLinkDistances());
-    EXPECT_TRUE(journeyWithDistances({0.0, 0.0, std::numeric_limits<double>::quiet_NaN()}).hasLinkDistances())
-        << "NaN counts as a distance";
+TEST(CJourneyCollection, setCurrentStartsAJourneyOnItsFirstNodeUnlessItIsCurrentAlready) {
+    CJourneyCollection collection = threeJourneys();
+    CJourney& a = collection.journeys[0];
+    a.SetCurrent("a3");
+    a.active = a.linkNodes.begin() + 1;
+    pwtest::LogCapture capture;
+    EXPECT_EQ(collection.SetCurrent("A"), collection.journeys.begin());
+    EXPECT_EQ(positionsOf(a), (Positions{0, 1, 0}));
+    a.SetCurrent("a2");
+    EXPECT_EQ(collection.SetCurrent("A"), collection.journeys.end());
+    EXPECT_EQ(positionsOf(collection), (Positions{0, 3, 0}));
+    EXPECT_EQ(positionsOf(a), (Positions{1, 1, 1}));
+    collection.SetActiveFromCurrent();
+    EXPECT_EQ(collection.SetCurrent("X"), collection.journeys.end());
+    EXPECT_EQ(positionsOf(collection), (Positions{3, 0, 3}));
+    collection.SetActiveFromCurrent();
+    EXPECT_EQ(positionsOf(collection), (Positions{3, 3, 3}));
+    EXPECT_EQ(positionsOf(a), (Positions{1, 1, 1}));
+    const std::string setCurrent = "pw::CJourneyCollection::SetCurrent: ";
+    EXPECT_EQ(capture.lines(), (Lines{{2, setCurrent + "Changing to journey ID: A name:A"},
+                                      {2, "pw::CJourney::SetCurrent: Changing to: A:a2"},
+                                      {8, setCurrent + "Already on journey with ID: A"},
+                                      {8, setCurrent + "journey ID not found: X"}}));
 }
 
-TEST(CJourney, copyOfAJourneyWhoseCurrentNodeIsTheThirdHasItsOwnThirdNodeCurrent) {
-    CJourney source = journeyWithNodes("j", {"a", "b", "c", "d"});
-    source.SetCurrent("c");
-
-    const CJourney copy(source);
-
-    EXPECT_EQ(positionsOf(copy), (Positions{2, none, 2}));
-    EXPECT_EQ(&*copy.current, &copy.linkNodes[2]);
-    EXPECT_EQ(positionsOf(source), (Positions{2, none, 2}));
+TEST(CJourneyCollection, takesTheNonJourneyPointsFirstOnlyAndNeverFindsThemById) {
+    CJourneyCollection collection;
+    collection.SetNonJourneyPoints("P");
+    collection.insert("A", CCueSubset(), nullptr, nullptr, nullptr);
+    collection.journeys[0] = journey("P", {"p1", "p2"});
+    collection.journeys[0].SetCurrent("p2");
+    pwtest::LogCapture capture;
+    collection.SetNonJourneyPoints("Q");
+    EXPECT_EQ(capture.lines(), (Lines{{8, "pw::CJourneyCollection::SetNonJourneyPoints: preconditions"}}));
+    EXPECT_EQ(collection.find("P"), collection.journeys.end());
+    EXPECT_EQ(collection.SetCurrent("A"), collection.journeys.begin() + 1);
+    collection.SetActiveFromNonJourneyPoints();
+    EXPECT_EQ(positionsOf(collection), (Positions{1, 0, 0}));
+    EXPECT_EQ(positionsOf(collection.journeys[0]), (Positions{1, 1, 1}));
+    EXPECT_EQ(std::as_const(collection).GetNonJourneyPoints(), collection.journeys.cbegin());
+    EXPECT_EQ(collection.nonJourneyPointsCount, 1u);
+    collection.clear();
+    collection.SetActiveFromNonJourneyPoints();
+    EXPECT_EQ(positionsOf(collection), (Positions{0, 0, 0}));
+    EXPECT_EQ(collection.nonJourneyPointsCount, 0u);
+    collection.SetNonJourneyPoints("Q");
+    EXPECT_EQ(collection.journeys.size(), 1u);
 }
 
-TEST(CJourney, moveAndAssignmentPutPositionsOnTheTargetsOwnNodes) {
-    CJourney source = journeyWithNodes("source", {"a", "b", "c"});
-    source.SetCurrent("c");
-    source.active = source.linkNodes.begin();
-    CJourney copied = journeyWithNodes("old", {"x"});
-    CJourney moved = journeyWithNodes("old", {"x", "y", "z", "w", "v"});
-    moved.reset();
-
-    copied = source;
-    moved = std::move(source);
-    const CJourney constructed(std::move(moved));
-
-    EXPECT_EQ(positionsOf(copied), (Positions{2, 0, 2}));
-    EXPECT_EQ(positionsOf(constructed), (Positions{2, 0, 2}));
-    EXPECT_EQ(constructed.id, "source");
+TEST(CJourneyCollection, insertPutsEveryJourneyOnItsFirstNodeAndCopiesAndMovesKeepEveryField) {
+    const pw::CCue bell("bell", "SIMPLE", "");
+    CJourneyCollection collection = threeJourneys();
+    CJourney& a = collection.journeys[0];
+    a.entryCue = a.exitCue = a.linkTransitionCue = &bell;
+    a.linkDistances = true;
+    a.order = CJourney::Random;
+    collection.SetCurrent("A");
+    a.SetCurrent("a3");
+    collection.SetActiveFromCurrent();
+    a.SetCurrent("a2");
+    collection.insert("A", CCueSubset(), nullptr, nullptr, nullptr);
+    EXPECT_EQ(collection.find("A"), collection.journeys.begin())
+        << "a second journey of an id is never found";
+    EXPECT_EQ(positionsOf(collection), (Positions{4, 4, 4}));
+    collection.SetCurrent("B");
+    const CJourneyCollection copy(collection);
+    CJourneyCollection assigned = threeJourneys();
+    assigned = copy;
+    const CJourneyCollection moved(std::move(collection));
+    for (const CJourneyCollection* c : {&copy, &std::as_const(assigned), &moved}) {
+        EXPECT_EQ(positionsOf(*c), (Positions{1, 4, 1}));
+        ASSERT_EQ(c->journeys.size(), 4u);
+        const CJourney& j = c->journeys[0];
+        EXPECT_EQ(positionsOf(j), (Positions{0, 2, 0}));
+        EXPECT_TRUE(j.id == "A" && j.linkNodes.size() == 3u && j.linkNodes[2].id == "a3");
+        EXPECT_TRUE(j.entryCue == &bell && j.exitCue == &bell && j.linkTransitionCue == &bell);
+        EXPECT_TRUE(j.linkDistances && j.order == CJourney::Random);
+    }
+    // NOLINTNEXTLINE(bugprone-use-after-move): a collection moved from is documented to be empty
+    EXPECT_TRUE(collection.journeys.empty());
+    EXPECT_EQ(positionsOf(collection), (Positions{0, 0, 0}));
+    CJourney source = copy.journeys[0], target = threeJourneys().journeys[1];
+    target = std::move(source);
     // NOLINTNEXTLINE(bugprone-use-after-move): a journey moved from is documented to be without nodes
-    EXPECT_TRUE(moved.linkNodes.empty());
-    EXPECT_EQ(positionsOf(moved), (Positions{none, none, none}));
-}
-
-TEST(CJourney, insertChangesNothingWhenStorageFails) {
-    if (!pwtest::allocationsCanFail()) {
-        GTEST_SKIP() << "allocations cannot be made to fail in this run";
-    }
-    CJourney journey = journeyWithNodes("j", {"a", "b"});
-    while (journey.linkNodes.size() < journey.linkNodes.capacity()) {
-        journey.insert("b", CPoint{}, 0.0, CCueSubset(), nullptr, CBounds{});
-    }
-    journey.reset();
-    journey.SetCurrent("b");
-    const std::size_t size = journey.linkNodes.size();
-    const pw::CLinkNode* const storage = journey.linkNodes.data();
-
-    EXPECT_TRUE(pwtest::failsForLackOfStorage(
-        [&journey] { journey.insert("c", CPoint{}, 0.0, CCueSubset(), nullptr, CBounds{}); }));
-
-    EXPECT_EQ(journey.linkNodes.size(), size);
-    EXPECT_EQ(journey.linkNodes.data(), storage);
-    EXPECT_EQ(positionsOf(journey), (Positions{1, 0, 1}));
+    EXPECT_TRUE(source.linkNodes.empty() && positionsOf(source) == (Positions{0, 0, 0}));
+    EXPECT_EQ(positionsOf(target), (Positions{0, 2, 0}));
 }
 
 } // namespace

@@ -1,34 +1,21 @@
 #pragma once
 
-// The global allocation functions of a test program that links the counting allocator
-// (counting_allocator.cpp): they count every allocation and can be made to fail, so that a test can
-// prove that an allocation failure leaves the library cleanly. Programs that do not link it keep the
-// standard allocation functions.
+// The global allocation functions of a test program that links counting_allocator.cpp: they count
+// the allocations not yet released and can make one of them fail, so that a test can prove that an
+// allocation failure leaves the library cleanly.
 
 #include <cstddef>
-#include <new>
 
 namespace pwtest {
 
-/// How many allocations this program has made through the global operator new so far.
-std::size_t allocationCount();
-
-/// How many of them have not been released yet.
+/// How many allocations through the global operator new have not been released yet.
 std::size_t liveAllocations();
 
-/// While one lives, every allocation through the global operator new fails with std::bad_alloc.
-class FailingAllocations {
-public:
-    FailingAllocations();
-    ~FailingAllocations();
-
-    // One failure window at a time; a copy would end it twice.
-    FailingAllocations(const FailingAllocations&) = delete;
-    FailingAllocations& operator=(const FailingAllocations&) = delete;
-};
+/// How many allocations through the global operator new there have been.
+std::size_t allocations();
 
 /// While one lives, the `nth` allocation through the global operator new from its construction on
-/// (1 is the next one) fails with std::bad_alloc; every other allocation succeeds.
+/// (1 is the next one) fails with std::bad_alloc.
 class FailNthAllocation {
 public:
     explicit FailNthAllocation(std::size_t nth);
@@ -42,20 +29,8 @@ public:
     bool failed() const;
 };
 
-/// Whether this program's allocations can be made to fail at all: not under valgrind, which replaces
-/// the allocation functions of the program with its own.
+/// Whether allocations can be made to fail at all: not under valgrind, which replaces the
+/// allocation functions with its own.
 bool allocationsCanFail();
-
-/// Runs `action` while allocations fail; true when it let std::bad_alloc out. Nothing that could
-/// allocate (a test assertion included) runs while allocations fail.
-template <typename Action> bool failsForLackOfStorage(Action&& action) {
-    try {
-        const FailingAllocations failing;
-        action();
-    } catch (const std::bad_alloc&) {
-        return true;
-    }
-    return false;
-}
 
 } // namespace pwtest

@@ -5,11 +5,9 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 namespace pwtest {
 
@@ -17,14 +15,11 @@ namespace {
 
 std::string makeTempFolder() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/pathweave-test-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!mkdtemp(name.data())) {
-        ADD_FAILURE() << "cannot make a temporary folder from " << pattern << ": " << std::strerror(errno);
-        return {};
+    std::string name = std::string(base && *base ? base : "/tmp") + "/pathweave-test-XXXXXX";
+    if (mkdtemp(name.data()) == nullptr) {
+        ADD_FAILURE() << "cannot make a temporary folder " << name;
     }
-    return name.data();
+    return name;
 }
 
 } // namespace
@@ -32,15 +27,12 @@ std::string makeTempFolder() {
 TempDatabase::TempDatabase(const std::string& sql)
     : directory(makeTempFolder()), file(directory + "/network.db") {
     sqlite3* db = nullptr;
-    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK) {
-        ADD_FAILURE() << "cannot create " << file << ": " << sqlite3_errmsg(db);
-    } else {
-        char* error = nullptr;
-        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-            ADD_FAILURE() << "fixture SQL failed: " << (error ? error : "unknown error");
-            sqlite3_free(error);
-        }
+    char* error = nullptr;
+    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        ADD_FAILURE() << "fixture SQL failed: " << (error ? error : sqlite3_errmsg(db));
     }
+    sqlite3_free(error);
     sqlite3_close(db);
 }
 
@@ -50,9 +42,8 @@ TempDatabase::~TempDatabase() {
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
-    bytes << in.rdbuf();
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
 }
 

@@ -200,13 +200,13 @@ TEST(Tracker, allocatesNothingPerFixOnANoisyDrive) {
         pwbench::simulate(pwbench::routeAlongJourney(journey), journey, pwbench::Driving(), reception, 3);
     Tracker tracker(journey);
     std::size_t arrivals = 0;
-    const std::size_t before = pwtest::allocationCount();
+    const std::size_t before = pwtest::allocations();
     for (const Fix& fix : simulated.fixes) {
         for (const Event& event : tracker.update(fix)) {
             arrivals += event.type == Event::Arrived || event.type == Event::Passed ? 1 : 0;
         }
     }
-    EXPECT_EQ(pwtest::allocationCount() - before, 0U);
+    EXPECT_EQ(pwtest::allocations() - before, 0U);
     EXPECT_EQ(arrivals, 40U);
 }
 
