@@ -199,9 +199,9 @@ const std::vector<Case>& cases() {
     return all;
 }
 
-TEST(pathweaveCheck, findsNothingInACleanNetwork) {
-    const TempDatabase fixture(clean);
-    const pwtest::ToolRun run = runTool({"check", fixture.path()});
+TEST(pathweaveCheck, findsNothingInACleanNetworkWithItsNonJourneyPoints) {
+    const TempDatabase fixture(clean + "INSERT INTO Journey_links VALUES ('P', 'L1');");
+    const pwtest::ToolRun run = runTool({"check", fixture.path(), "--non-journey-points", "P"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, fixture.path() + ": 0 errors, 0 warnings, 0 infos\n");
     EXPECT_EQ(run.err, "");
@@ -226,13 +226,6 @@ TEST(pathweaveCheck, reportsEachProblemUnderItsOwnCode) {
     }
 }
 
-TEST(pathweaveCheck, readsTheNonJourneyPointsUnderTheIdGiven) {
-    const TempDatabase fixture(clean + "INSERT INTO Journey_links VALUES ('P', 'L1');");
-    const Report report = checkJson(fixture.path(), {"--non-journey-points", "P"});
-    EXPECT_EQ(report.exitCode, 0);
-    EXPECT_EQ(report.body["findings"], json::array()) << report.body.dump(2);
-}
-
 TEST(pathweaveCheck, writesTheReportAsOneJsonObject) {
     const TempDatabase fixture(clean + "UPDATE journeys SET CUES = 'bell,nope,';"
                                        "UPDATE link_nodes SET BBLATMAX = 0 WHERE LINKNODE_ID = 'C';"
@@ -244,26 +237,21 @@ TEST(pathweaveCheck, writesTheReportAsOneJsonObject) {
     ASSERT_EQ(body.size(), 3u);
     EXPECT_EQ(body["database"], fixture.path());
     EXPECT_EQ(body["summary"], (json{{"errors", 1}, {"warnings", 2}, {"infos", 1}}));
-    const std::vector<std::string> order = {"unknown-cue", "invalid-box", "empty-cue-name-piece",
-                                            "missing-index"};
-    ASSERT_EQ(body["findings"].size(), order.size()) << body.dump(2);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const json& finding = body["findings"][i];
-        EXPECT_EQ(finding["code"], order[i]) << "errors first, then warnings, then infos";
-        std::vector<std::string> keys;
-        for (const auto& item : finding.items()) {
-            keys.push_back(item.key());
-        }
-        EXPECT_EQ(keys, (Words{"code", "count", "examples", "message", "severity"}));
-        EXPECT_EQ(finding["count"], finding["examples"].size());
-        EXPECT_FALSE(finding["message"].get<std::string>().empty());
+    Words order;
+    for (const json& finding : body["findings"]) {
+        order.push_back(finding["code"]);
     }
-    EXPECT_EQ(body["findings"][0]["examples"], json({"journey 'J', CUES: 'nope'"}));
-    EXPECT_EQ(
-        body["findings"][3]["message"],
-        "An index that makes loading fast is missing, so every lookup scans the whole table (slow on a large "
-        "database); `pathweave index " +
-            fixture.path() + "` creates it.");
+    EXPECT_EQ(order, (Words{"unknown-cue", "invalid-box", "empty-cue-name-piece", "missing-index"}))
+        << "errors first, then warnings, then infos";
+    EXPECT_EQ(body["findings"][3],
+              (json{{"severity", "info"},
+                    {"code", "missing-index"},
+                    {"message",
+                     "An index that makes loading fast is missing, so every lookup scans the whole table "
+                     "(slow on a large database); `pathweave index " +
+                         fixture.path() + "` creates it."},
+                    {"count", 1},
+                    {"examples", {"attributes(id, symbol), 6 rows"}}}));
 }
 
 TEST(pathweaveCheck, showsAtMostTwentyExamplesOfACode) {

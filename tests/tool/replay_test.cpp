@@ -14,18 +14,16 @@ using nlohmann::json;
 using pwtest::runTool;
 using pwtest::TempDatabase;
 
-// Journey J runs A -> B -> C -> D northwards; C has no box. The non-journey points P hold X,
-// whose box overlaps B's.
+// Journey J runs A -> B -> C -> D northwards; C has no box.
 const std::string network = pwtest::schemaSql() + R"sql(
 INSERT INTO cues VALUES ('welcome', 'JOURNEY_ENTRY_TRANSITION', ''), ('goodbye', 'JOURNEY_EXIT_TRANSITION', ''),
   ('chime', 'LINK_ENTRY_TRANSITION', ''), ('stop_a', 'ENTER_TRANSITION', ''), ('info', 'SIMPLE', ''),
-  ('doors', 'GLOBAL', ''), ('look', 'SIMPLE', '');
+  ('doors', 'GLOBAL', '');
 INSERT INTO journeys VALUES ('J', 'welcome', 'chime', 'goodbye', 1);
-INSERT INTO Journey_links VALUES ('J', 'L1'), ('J', 'L2'), ('J', 'L3'), ('P', 'L4');
-INSERT INTO links VALUES ('L1', 'A', 'B', 10), ('L2', 'B', 'C', 20), ('L3', 'C', 'D', 5), ('L4', 'X', 'Y', 0);
+INSERT INTO Journey_links VALUES ('J', 'L1'), ('J', 'L2'), ('J', 'L3');
+INSERT INTO links VALUES ('L1', 'A', 'B', 10), ('L2', 'B', 'C', 20), ('L3', 'C', 'D', 5);
 INSERT INTO link_nodes VALUES ('A', 'PA', 'info,stop_a', 1.0, 1.1, 2.0, 2.1), ('B', 'PB', '', 1.2, 1.3, 2.0, 2.1),
-  ('C', 'PC', '', 0, 0, 0, 0), ('D', 'PD', 'info', 1.4, 1.5, 2.0, 2.1),
-  ('X', 'PX', 'look', 1.25, 1.35, 2.05, 2.15), ('Y', 'PY', '', 0, 0, 0, 0);
+  ('C', 'PC', '', 0, 0, 0, 0), ('D', 'PD', 'info', 1.4, 1.5, 2.0, 2.1);
 )sql";
 
 // Journey K runs north through stops E, F and G, 220 m apart, each in a fence about 45 m across.
@@ -180,23 +178,6 @@ TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLinesInAFileOrOnStandardInput)
     }
 }
 
-TEST(pathweaveReplay, watchesNonJourneyPointsWithoutMovingTheCurrentNode) {
-    Fixture fixture;
-    // D, then back to A; then into the overlap of B and X, then out of B but still in X.
-    const pwtest::ToolRun run = fixture.replay("0,1.45,2.05\n1,1.05,2.05\n2,1.28,2.08\n3,1.32,2.08\n",
-                                               {"--non-journey-points", "P", "--format", "json", "--naive"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    std::vector<std::string> sequence;
-    for (const json& event : jsonLines(run.out)) {
-        sequence.push_back(event["event"].get<std::string>() + " " + event.value("node", "") + " " +
-                           event["journey"].get<std::string>());
-    }
-    EXPECT_EQ(sequence, (std::vector<std::string>{"start  J", "enter D J", "current D J", "leave D J",
-                                                  "enter A J", "current A J", "leave A J", "enter B J",
-                                                  "current B J", "enter X P", "leave B J", "end  J"}));
-    EXPECT_EQ(jsonLines(run.out).back()["inOrder"], false);
-}
-
 TEST(pathweaveReplay, namesTheFileAndLineOfAMalformedFix) {
     Fixture fixture;
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -213,18 +194,8 @@ TEST(pathweaveReplay, namesTheFileAndLineOfAMalformedFix) {
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "pathweave: cannot read track '" + fixture.track + "': " + why + "\n");
     }
-}
-
-TEST(pathweaveReplay, refusesAnUnknownJourneyAndAMissingTrack) {
-    Fixture fixture;
-    std::ofstream(fixture.track) << "0,1.05,2.05\n";
-    pwtest::ToolRun run = runTool({"replay", fixture.database.path(), "--journey", "P", fixture.track});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "pathweave: no journey 'P' in database '" + fixture.database.path() + "'\n");
-
     const std::string missing = fixture.database.folder() + "/missing.csv";
-    run = runTool({"replay", fixture.database.path(), "--journey", "J", missing});
+    const pwtest::ToolRun run = runTool({"replay", fixture.database.path(), "--journey", "J", missing});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "pathweave: cannot read track '" + missing + "': no such file\n");
 }
