@@ -31,8 +31,11 @@ TEST(CDebugLogStream, handsEachCompleteLineAtFlushToTheSinkOrToStandardErrorFrom
         }
     }
     CDebug::SetThreshold(8);
+    // Ids read from a database may hold any byte: the line goes out whole.
+    pw::diag::writeLine(8, std::string("id \0\xff.", 6));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "8\tline 1.5\n16\tline 1.5\n8\tline 1.5\n2\tline 1.5\n16\tline 1.5\n");
+              "8\tline 1.5\n16\tline 1.5\n8\tline 1.5\n2\tline 1.5\n16\tline 1.5\n" +
+                  std::string("8\tid \0\xff.\n", 9));
 }
 
 TEST(writeLine, writesThePiecesAsTheStreamWouldAndLocksTheLineEndOfASharedStreamOnly) {
