@@ -117,6 +117,8 @@ namespace CDebug {
 
 CDebugLogStream* Main = nullptr;
 
+void SetLineSink(LineSink sink) { SetLineSink(std::move(sink), INT32_MIN); }
+
 void SetLineSink(LineSink sink, int32_t fromLevel) {
     customSink = std::move(sink);
     customSinkFrom = fromLevel;

@@ -18,16 +18,21 @@ std::string openFailure(const std::string& filename, const std::string& why) {
 }
 
 // A database in WAL mode is read through the write-ahead log beside it and a shared-memory index
-// that SQLite makes on opening, read-only or not. Without a log, or with an empty one, the file
-// holds everything: it is then opened as immutable, which makes no file and needs no lock.
+// that SQLite makes on opening, read-only or not. Without a log or an index beside it, or with an
+// empty log and no index, no other connection has it open and the file holds everything: it is then
+// opened as immutable, which makes no file and needs no lock. An index beside it means another
+// connection may be writing, and the database is opened as usual.
 bool isWalWithoutLog(const std::string& filename) {
     unsigned char header[20] = {};
     std::ifstream file(filename, std::ios::binary);
     if (!file.read(reinterpret_cast<char*>(header), sizeof header) || header[18] != 2 || header[19] != 2) {
         return false;
     }
-    struct stat log {};
-    return stat((filename + "-wal").c_str(), &log) != 0 || log.st_size == 0;
+    struct stat beside {};
+    if (stat((filename + "-shm").c_str(), &beside) == 0) {
+        return false;
+    }
+    return stat((filename + "-wal").c_str(), &beside) != 0 || beside.st_size == 0;
 }
 
 // `filename` as an SQLite URI that opens it immutable.

@@ -174,7 +174,8 @@ TEST(pathweaveMap, refusesWhatItCannotShowAndWritesNothing) {
         const pwtest::ToolRun run = runTool(words);
         EXPECT_EQ(run.exitCode, test.exitCode) << run.err;
         if (!test.error.empty()) {
-            EXPECT_EQ(run.err, "pathweave: " + test.error + "\n");
+            const std::string hint = test.exitCode == 2 ? "Run 'pathweave help map' for usage.\n" : "";
+            EXPECT_EQ(run.err, "pathweave: " + test.error + "\n" + hint);
         }
         struct stat status {};
         EXPECT_NE(stat(page.c_str(), &status), 0) << "wrote " << page;

@@ -9,9 +9,6 @@ namespace pwtool::check {
 
 namespace {
 
-// Metres per degree along a meridian, on a sphere of the Earth's mean radius (6,371,008.8 m).
-constexpr double metresPerDegree = 111194.93;
-
 struct Fence {
     std::size_t position; // in travelling order, from 1
     const pw::CLinkNode* node;
@@ -27,9 +24,8 @@ std::string overlap(const pw::CBounds& a, const pw::CBounds& b) {
     if (south > north || west > east) {
         return "";
     }
-    const double cosine = std::cos((south + north) / 2.0 * M_PI / 180.0);
-    return formatFixed((north - south) * metresPerDegree, 1) + " m x " +
-           formatFixed((east - west) * metresPerDegree * cosine, 1) + " m";
+    const Extent extent = extentInMetres(south, north, west, east);
+    return formatFixed(extent.northSouth, 1) + " m x " + formatFixed(extent.eastWest, 1) + " m";
 }
 
 std::string pairText(const std::string& journey, const Fence& a, const Fence& b, const std::string& extent) {
@@ -50,13 +46,23 @@ void checkJourney(const pw::CJourney& journey, Findings& findings) {
         }
     }
     const std::string label = "journey " + shown(journey.id);
-    for (std::size_t i = 1; i < fences.size(); ++i) {
-        if (fences[i].position == fences[i - 1].position + 1) {
-            const std::string extent = overlap(fences[i - 1].node->bounds, fences[i].node->bounds);
-            if (!extent.empty()) {
-                findings.add("overlapping-fences", pairText(label, fences[i - 1], fences[i], extent),
-                             pairSubject(journey, fences[i - 1], fences[i]));
-            }
+    // Consecutive in travelling order; a circular journey goes on from its last node to its first,
+    // and the order of a random one means nothing.
+    const std::size_t last = journey.linkNodes.size() - 1;
+    const auto consecutive = [&journey, last](const Fence& first, const Fence& second) {
+        return journey.order != pw::CJourney::Random &&
+               (second.position == first.position + 1 ||
+                (journey.order == pw::CJourney::Circular && first.position == 1 && second.position == last &&
+                 last > 2));
+    };
+    for (std::size_t i = 0; i < fences.size(); ++i) {
+        const Fence& first = i + 1 < fences.size() ? fences[i] : fences.front();
+        const Fence& second = i + 1 < fences.size() ? fences[i + 1] : fences[i];
+        const std::string extent =
+            consecutive(first, second) ? overlap(first.node->bounds, second.node->bounds) : "";
+        if (!extent.empty()) {
+            findings.add("overlapping-fences", pairText(label, first, second, extent),
+                         pairSubject(journey, first, second));
         }
     }
     // Sweep along the axis on which the journey spreads more, so that a route compares each fence
@@ -72,9 +78,10 @@ void checkJourney(const pw::CJourney& journey, Findings& findings) {
             std::minmax_element(fences.begin(), fences.end(), [](const Fence& a, const Fence& b) {
                 return a.node->bounds.longMin < b.node->bounds.longMin;
             });
-        latSpread = north->node->bounds.latMin - south->node->bounds.latMin;
-        longSpread = (east->node->bounds.longMin - west->node->bounds.longMin) *
-                     std::cos(south->node->bounds.latMin * M_PI / 180.0);
+        const Extent spread = extentInMetres(south->node->bounds.latMin, north->node->bounds.latMin,
+                                             west->node->bounds.longMin, east->node->bounds.longMin);
+        latSpread = spread.northSouth;
+        longSpread = spread.eastWest;
     }
     const bool byLatitude = latSpread >= longSpread;
     const auto low = [byLatitude](const Fence& f) {
@@ -89,7 +96,7 @@ void checkJourney(const pw::CJourney& journey, Findings& findings) {
         for (std::size_t j = i + 1; j < fences.size() && low(fences[j]) <= high(fences[i]); ++j) {
             const Fence& first = fences[i].position < fences[j].position ? fences[i] : fences[j];
             const Fence& second = fences[i].position < fences[j].position ? fences[j] : fences[i];
-            if (second.position == first.position + 1) {
+            if (consecutive(first, second)) {
                 continue;
             }
             const std::string extent = overlap(first.node->bounds, second.node->bounds);

@@ -221,8 +221,6 @@ struct Box {
 
 // A sensible geo-fence is tens of metres across; one of over 2 km covers several stops.
 constexpr double largestFenceMetres = 2000.0;
-// Metres per degree along a meridian, on a sphere of the Earth's mean radius.
-constexpr double metresPerDegree = 111194.93;
 
 std::string limitProblem(const char* low, double min, const char* high, double max) {
     return std::string(low) + ' ' + formatNumber(min) + " is not below " + high + ' ' + formatNumber(max) +
@@ -247,13 +245,11 @@ void checkBox(const std::string& id, const std::string& node, const Box& box, Fi
         findings.add("invalid-box", node + ": " + problems, subject);
         return;
     }
-    const double height = (box.latMax - box.latMin) * metresPerDegree;
-    const double width = (box.longMax - box.longMin) * metresPerDegree *
-                         std::cos((box.latMin + box.latMax) / 2.0 * M_PI / 180.0);
-    if (height > largestFenceMetres || width > largestFenceMetres) {
+    const Extent extent = extentInMetres(box.latMin, box.latMax, box.longMin, box.longMax);
+    if (extent.northSouth > largestFenceMetres || extent.eastWest > largestFenceMetres) {
         findings.add("oversized-box",
-                     node + ": " + formatFixed(height / 1000.0, 2) + " km x " +
-                         formatFixed(width / 1000.0, 2) + " km",
+                     node + ": " + formatFixed(extent.northSouth / 1000.0, 2) + " km x " +
+                         formatFixed(extent.eastWest / 1000.0, 2) + " km",
                      subject);
     }
 }

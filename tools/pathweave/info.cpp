@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <set>
@@ -116,7 +117,7 @@ JsonValue infoJson(const Csqlite& database, const Network& network, const Counts
           {"distinct", counts.distinctLinkNodes}}},
         {"points", {{"total", counts.points}, {"withCoordinates", counts.located}}},
         {"validBoxes", counts.validBoxes},
-        {"loadMilliseconds", std::stod(formatFixed(network.loadSeconds * 1000.0, 1))}};
+        {"loadMilliseconds", std::round(network.loadSeconds * 10000.0) / 10.0}};
 }
 
 int runInfo(const InfoOptions& options) {

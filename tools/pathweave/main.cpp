@@ -5,6 +5,8 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <exception>
 #include <iostream>
 
@@ -89,10 +91,24 @@ std::string leftOver(const CLI::App& app, const CLI::App* command) {
     return "";
 }
 
-int usageError(const std::string& message, const CLI::App* command) {
+// The tool's messages start in lower case; CLI11's own start with a capital.
+int usageError(std::string message, const CLI::App* command) {
+    if (message.size() > 1 && message[0] >= 'A' && message[0] <= 'Z' && message[1] >= 'a' &&
+        message[1] <= 'z') {
+        message[0] = static_cast<char>(message[0] - 'A' + 'a');
+    }
     std::cerr << "pathweave: " << message << "\nRun 'pathweave help"
               << (command != nullptr ? " " + command->get_name() : std::string()) << "' for usage.\n";
     return UsageError;
+}
+
+// Help and the version go to standard output too: a write error there is a failure.
+int printed(int code) {
+    if (std::cout.flush() && std::fflush(stdout) == 0) {
+        return code;
+    }
+    std::cerr << "pathweave: cannot write the output: " << errorText(errno != 0 ? errno : EIO) << '\n';
+    return Failed;
 }
 
 } // namespace
@@ -190,9 +206,9 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& request) {
-        return app.exit(request);
+        return printed(app.exit(request));
     } catch (const CLI::CallForVersion& request) {
-        return app.exit(request);
+        return printed(app.exit(request));
     } catch (const CLI::ParseError& error) {
         const std::vector<CLI::App*> chosen = app.get_subcommands();
         return usageError(error.what(), chosen.empty() ? nullptr : chosen.front());
@@ -205,7 +221,7 @@ int main(int argc, char** argv) {
     if (chosenCommand == help) {
         if (helpTopic.empty()) {
             std::cout << formatter->make_help(&app, "pathweave", CLI::AppFormatMode::Normal);
-            return Success;
+            return printed(Success);
         }
         const auto topics =
             app.get_subcommands([&helpTopic](const CLI::App* c) { return c->get_name() == helpTopic; });
@@ -213,7 +229,7 @@ int main(int argc, char** argv) {
             return usageError(unknownCommand(app, helpTopic), nullptr);
         }
         std::cout << topics.front()->help("pathweave");
-        return Success;
+        return printed(Success);
     }
     if (!command) {
         return usageError("a command is required", nullptr);
@@ -227,6 +243,9 @@ int main(int argc, char** argv) {
     } catch (const ToolError& error) {
         std::cout.flush();
         log.flush();
+        if (error.code == UsageError) {
+            return usageError(error.what(), chosenCommand);
+        }
         std::cerr << "pathweave: " << error.what() << '\n';
         return error.code;
     } catch (const std::exception& error) {

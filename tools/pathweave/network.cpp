@@ -100,8 +100,9 @@ bool hasIndexOn(const Csqlite& database, const std::string& table, const std::ve
             index = name;
             matched = 0;
         }
-        const auto position = static_cast<std::size_t>(indexes.GetColumnAsDouble(1, -1.0));
-        if (position == matched && matched < columns.size() &&
+        // seqno counts from 0; a position of -1 matches no column.
+        const double position = indexes.GetColumnAsDouble(1, -1.0);
+        if (position == static_cast<double>(matched) && matched < columns.size() &&
             indexes.GetColumnAsString(2, "") == columns[matched]) {
             if (++matched == columns.size()) {
                 return true;

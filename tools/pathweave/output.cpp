@@ -22,6 +22,14 @@ std::string errorText(int error) {
     return text;
 }
 
+Extent extentInMetres(double south, double north, double west, double east) {
+    // Metres per degree along a meridian, on a sphere of radius 6,371,008.8 m.
+    constexpr double metresPerDegree = 111194.93;
+    constexpr double radiansPerDegree = 3.14159265358979323846 / 180.0;
+    return {(north - south) * metresPerDegree,
+            (east - west) * metresPerDegree * std::cos((south + north) / 2.0 * radiansPerDegree)};
+}
+
 std::string formatFixed(double value, int decimals) {
     if (!std::isfinite(value)) {
         return formatNumber(value);
@@ -67,13 +75,24 @@ Output::Output(const std::string& target) : path(target), out(&std::cout) {
         return;
     }
     struct stat status {};
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    const bool exists = stat(path.c_str(), &status) == 0;
+    if (exists && S_ISDIR(status.st_mode)) {
         throw ToolError(Failed, "cannot write '" + path + "': is a directory");
     }
-    temporaryPath = makeTemporaryBeside(path);
-    file = std::make_unique<std::ofstream>(temporaryPath, std::ios::binary | std::ios::trunc);
+    // A pipe or a device is written to where it is; only a regular file is replaced whole.
+    const bool replace = !exists || S_ISREG(status.st_mode);
+    if (replace) {
+        temporaryPath = makeTemporaryBeside(path);
+    }
+    file =
+        std::make_unique<std::ofstream>(replace ? temporaryPath : path, std::ios::binary | std::ios::trunc);
     if (!*file) {
-        cannotWrite(path, errno);
+        const int error = errno;
+        if (replace) {
+            std::remove(temporaryPath.c_str());
+            temporaryPath.clear();
+        }
+        cannotWrite(path, error);
     }
     out = file.get();
 }
@@ -86,13 +105,16 @@ Output::~Output() {
 }
 
 void Output::check() {
-    if (!*out) {
-        const int error = errno;
-        throw ToolError(Failed, "cannot write the output: " + errorText(error != 0 ? error : EIO));
+    if (!*out && failure == 0) {
+        failure = errno != 0 ? errno : EIO;
+    }
+    if (failure != 0) {
+        throw ToolError(Failed, "cannot write the output: " + errorText(failure));
     }
 }
 
 void Output::finish() {
+    check();
     errno = 0;
     out->flush();
     if (file == nullptr && std::fflush(stdout) != 0) {
@@ -102,7 +124,7 @@ void Output::finish() {
     if (file != nullptr) {
         static_cast<std::ofstream&>(*file).close();
         check();
-        if (std::rename(temporaryPath.c_str(), path.c_str()) != 0) {
+        if (!temporaryPath.empty() && std::rename(temporaryPath.c_str(), path.c_str()) != 0) {
             cannotWrite(path, errno);
         }
         temporaryPath.clear();

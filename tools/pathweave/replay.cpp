@@ -27,6 +27,7 @@ struct ReplayOptions {
     std::string journey;
     std::string track;
     std::string nonJourneyPoints;
+    std::string output;
     Format format = Format::Text;
     bool naive = false;
     bool strict = false;
@@ -210,7 +211,7 @@ bool replay(Network& network, const std::string& journeyId, Track track, const s
 
 int runReplay(const ReplayOptions& options) {
     Track track = options.track == "-" ? readTrack(std::cin, "-") : readTrackFile(options.track);
-    Output output("-");
+    Output output(options.output);
     NetworkDatabase database(options.database);
     Network network;
     loadNetwork(database, options.nonJourneyPoints, options.journey, network);
@@ -226,12 +227,11 @@ int runReplay(const ReplayOptions& options) {
 
 } // namespace
 
-int replayTrack(Network& network, const std::string& journeyId, std::istream& track, Format format,
-                std::ostream& out) {
+void replayTrack(Network& network, const std::string& journeyId, std::istream& track, Format format,
+                 std::ostream& out) {
     ReplayOptions options;
     options.format = format;
     replay(network, journeyId, readTrack(track, ""), "", options, out);
-    return Success;
 }
 
 void addReplayCommand(CLI::App& app, Command& command) {
@@ -256,6 +256,7 @@ void addReplayCommand(CLI::App& app, Command& command) {
     replay->add_flag("--strict", options->strict,
                      "Exit with 1 when a stop is missed, entered twice or visited out of order");
     addFormatOption(*replay, options->format);
+    addOutputOption(*replay, options->output);
     replay->callback([options, &command] { command = [options] { return runReplay(*options); }; });
 }
 

@@ -81,9 +81,9 @@ int runDemo() {
     }
     out << "\nDriving journey " << sampleTrackJourney << " along the sample GPS track:\n";
     std::istringstream track(sampleTrackCsv);
-    const int code = replayTrack(network, sampleTrackJourney, track, Format::Text, out);
+    replayTrack(network, sampleTrackJourney, track, Format::Text, out);
     output.finish();
-    return code;
+    return Success;
 }
 
 } // namespace

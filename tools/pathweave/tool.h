@@ -91,6 +91,14 @@ std::string formatNumber(double value);
 /// to the centimetre, a time to a tenth of a millisecond).
 std::string formatFixed(double value, int decimals);
 
+/// The extent of the box between two latitudes and two longitudes, in metres north-south and
+/// east-west, measured on a sphere of the Earth's mean radius at the box's middle latitude.
+struct Extent {
+    double northSouth;
+    double eastWest;
+};
+Extent extentInMetres(double south, double north, double west, double east);
+
 /// The text of an errno value, starting in lower case as the tool's messages do.
 std::string errorText(int error);
 
@@ -100,8 +108,8 @@ std::string makeTemporaryBeside(const std::string& path);
 
 /// Where a command writes its text: standard output for "-", else the file `path`, written
 /// beside it under a temporary name and renamed into place by `finish`, so that a failed
-/// command leaves an existing file as it was. Write errors end the program with
-/// "cannot write the output: <why>" (exit code 1).
+/// command leaves an existing file as it was (a pipe or a device is written where it is). Write
+/// errors end the program with "cannot write the output: <why>" (exit code 1).
 class Output {
 public:
     explicit Output(const std::string& path);
@@ -124,6 +132,8 @@ private:
     std::string temporaryPath;
     std::unique_ptr<std::ostream> file;
     std::ostream* out;
+    // The errno of the first failed write, kept for the message.
+    int failure = 0;
 };
 
 /// Passes the library's log lines on to standard error as "LEVEL<TAB>LINE", whole whatever bytes
@@ -224,7 +234,7 @@ public:
     [[noreturn]] void noJourney(const std::string& journeyId) const;
 
     /// VM instructions that one run of a statement may take before it is given up.
-    static constexpr int runawayBound = 50'000'000;
+    static constexpr int runawayBound = 10'000'000;
 
 private:
     struct Guard;
@@ -300,8 +310,7 @@ void writeSampleDatabase(const std::string& path);
 
 /// Replays a GPS track (CSV or NMEA, see track_file.h) along journey `journeyId` of a loaded network
 /// with the journey tracker, writing one line (text) or one JSON object (json) per event to `out`.
-/// Returns the exit code.
-int replayTrack(Network& network, const std::string& journeyId, std::istream& track, Format format,
-                std::ostream& out);
+void replayTrack(Network& network, const std::string& journeyId, std::istream& track, Format format,
+                 std::ostream& out);
 
 } // namespace pwtool

@@ -235,9 +235,7 @@ Track readTrackFile(const std::string& path) {
     }
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
-        std::string why = error ? error.message() : std::strerror(errno);
-        why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
-        trackError(path, why);
+        trackError(path, errorText(errno));
     }
     return readTrack(file, path);
 }

@@ -44,9 +44,13 @@ using LineSink = std::function<void(int32_t level, const std::string& line)>;
 /// The one stream; valid from `CDebugLogStreamGlobalConstruct()` to `CDebugLogStreamGlobalDestroy()`.
 extern CDebugLogStream* Main;
 
-/// Replaces the line sink; an empty function restores the default sink. The sink receives the
-/// lines of `fromLevel` and above; text at a lower level is dropped as it arrives.
-void SetLineSink(LineSink sink, int32_t fromLevel = INT32_MIN);
+/// Replaces the line sink; an empty function restores the default sink.
+void SetLineSink(LineSink sink);
+
+/// Replaces the line sink with one that receives the lines of `fromLevel` and above; text at a lower
+/// level is dropped as it arrives, so a tool that passes on only some levels pays nothing for the
+/// others.
+void SetLineSink(LineSink sink, int32_t fromLevel);
 
 /// The default sink writes lines of at least this level (8 at start) to standard error, as the
 /// level in decimal, a tab, the line and a newline.

@@ -14,7 +14,10 @@ class StatementCache;
 /// An SQLite network database, opened read-only.
 ///
 /// The constructor never creates a file and never throws for a bad database: `valid` tells
-/// whether the open worked and `errorMessage` says why it did not.
+/// whether the open worked and `errorMessage` says why it did not. A database in WAL mode that
+/// no connection has open (no shared-memory index beside it, and no log or an empty one) is opened
+/// as immutable, so that reading it makes no file beside it; otherwise SQLite makes the index it
+/// needs to read the log.
 ///
 /// The connection keeps the statements it prepares, one per statement shape: a statement that
 /// differs from an earlier one only in its single-quoted literals after WHERE reuses the earlier
