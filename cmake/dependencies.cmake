@@ -58,6 +58,13 @@ endif()
 
 if(pathweave_missing_packages)
     list(JOIN pathweave_missing_packages " " missing)
+    # Packages that only some builds need (the benchmarks' library) are not in the README's line.
+    set(line "${PATHWEAVE_APT_LINE}")
+    foreach(package IN LISTS pathweave_missing_packages)
+        if(NOT " ${line} " MATCHES " ${package} ")
+            string(APPEND line " ${package}")
+        endif()
+    endforeach()
     message(FATAL_ERROR "Missing Debian packages: ${missing}\n"
-        "Install everything the build needs with:\n  ${PATHWEAVE_APT_LINE}\n")
+        "Install everything the build needs with:\n  ${line}\n")
 endif()
