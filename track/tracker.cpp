@@ -112,6 +112,17 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
     watchRoute(fix.time, x, y);
     watchDeparture(fix);
     const bool sparse = hasPrevious && fix.time - previous.time > in.entryTime;
+    // A long step can go through several stops: each it passes is reached in turn, the next one
+    // looked for once the one before is reached.
+    std::size_t passes = 0;
+    while (scan(fix, previous, x, y, sparse) && ++passes < fences.size()) {
+    }
+    return events;
+}
+
+// Looks at the fences of the window for this fix; reaches at most one node. Returns whether it was
+// passed by a step between two fixes, after which the fences beyond it are looked at again.
+bool Tracker::scan(const Fix& fix, const Fix& previous, double x, double y, bool sparse) {
     const bool random = journey.order == CJourney::Random;
     const std::size_t candidates = candidateCount();
     for (std::size_t slot = 0; slot < candidates; ++slot) {
@@ -133,7 +144,7 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
             }
             if (seen.insideFixes >= in.entryFixes || fix.time - seen.firstInside >= in.entryTime) {
                 reach(index, false, fix.time);
-                break;
+                return false;
             }
             continue;
         }
@@ -157,14 +168,15 @@ const std::vector<Event>& Tracker::update(const Fix& fix) {
         };
         const bool crossing = onward && (seen.insideFixes > 0 || (sparse && steppedThrough()));
         if (crossing) {
+            const bool byStep = seen.insideFixes == 0;
             reach(index, beyond, fix.time);
-            break;
+            return byStep;
         }
         if (beyond) {
             seen = Evidence{none, 0};
         }
     }
-    return events;
+    return false;
 }
 
 double Tracker::squaredMetresBetween(const CPoint& from, const CPoint& to) const {
@@ -214,7 +226,9 @@ void Tracker::findStart(const Fix& fix) {
         const double distance = squaredDistanceToSegment(x, y, from.x, from.y, to.x, to.y);
         if (distance < nearest) {
             nearest = distance;
-            expected = index;
+            // A fix before the leg's first fence has that fence still ahead.
+            const bool before = (x - from.x) * (to.x - from.x) + (y - from.y) * (to.y - from.y) <= 0.0;
+            expected = before && !(circular && index == 0) ? index - 1 : index;
         }
     }
 }

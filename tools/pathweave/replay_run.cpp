@@ -124,7 +124,7 @@ public:
                                : after.inaccurate != before.inaccurate
                                    ? "accuracy " + formatNumber(item.fix.accuracy) + " m is worse than " +
                                          formatNumber(tracker.rules().maxAccuracy) + " m"
-                                   : "a negative accuracy"});
+                                   : "a negative accuracy or speed"});
             }
             watchFences(item.fix);
         }

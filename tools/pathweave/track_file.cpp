@@ -103,14 +103,21 @@ void readCsvLine(const std::string& line, std::size_t number, const std::string&
                   number);
 }
 
-// NMEA angles are degrees and minutes run together: 4807.038 is 48 degrees 7.038 minutes.
-std::optional<double> nmeaAngle(const std::string& value, const std::string& hemisphere) {
+// NMEA angles are degrees and minutes run together: 4807.038 is 48 degrees 7.038 minutes. A
+// latitude is north or south, a longitude east or west; minutes are below 60.
+std::optional<double> nmeaAngle(const std::string& value, const std::string& hemisphere, bool latitude) {
     const std::optional<double> number = finiteNumber(value);
-    if (!number || (hemisphere != "N" && hemisphere != "S" && hemisphere != "E" && hemisphere != "W")) {
+    const bool known =
+        latitude ? hemisphere == "N" || hemisphere == "S" : hemisphere == "E" || hemisphere == "W";
+    if (!number || *number < 0.0 || !known) {
         return std::nullopt;
     }
     const double degrees = std::floor(*number / 100.0);
-    const double angle = degrees + (*number - degrees * 100.0) / 60.0;
+    const double minutes = *number - degrees * 100.0;
+    if (minutes >= 60.0) {
+        return std::nullopt;
+    }
+    const double angle = degrees + minutes / 60.0;
     return hemisphere == "S" || hemisphere == "W" ? -angle : angle;
 }
 
@@ -150,8 +157,8 @@ public:
             return;
         }
         const std::optional<double> time = nmeaTime(fields[1]);
-        const std::optional<double> latitude = nmeaAngle(fields[rmc ? 3 : 2], fields[rmc ? 4 : 3]);
-        const std::optional<double> longitude = nmeaAngle(fields[rmc ? 5 : 4], fields[rmc ? 6 : 5]);
+        const std::optional<double> latitude = nmeaAngle(fields[rmc ? 3 : 2], fields[rmc ? 4 : 3], true);
+        const std::optional<double> longitude = nmeaAngle(fields[rmc ? 5 : 4], fields[rmc ? 6 : 5], false);
         if (!time || !latitude || !longitude) {
             collector.leaveOut(line, "the " + type + " sentence has no time or position");
             return;

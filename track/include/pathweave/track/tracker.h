@@ -1,5 +1,8 @@
 #pragma once
 
+// libPathweaveTrack: turns a stream of noisy GPS fixes into arrivals at the link nodes of one
+// journey of a loaded network. Built on libPathweave's public API; link with Pathweave::Track.
+
 #include <pathweave/export.h>
 #include <pathweave/journey.h>
 
@@ -50,6 +53,7 @@ struct Event {
     static constexpr std::size_t noNode = std::numeric_limits<std::size_t>::max();
 
     /// What happened.
+    /// What happened; `update` sets every field of the events it returns.
     Type type;
     /// The time of the fix that confirmed the event, in the fixes' seconds.
     double time;
@@ -116,18 +120,26 @@ struct FixCounts {
 /// that appends journeys moves them). After construction, a fix costs time in proportion to the
 /// window (to the number of nodes, for a random journey) and allocates nothing. Only the constructor
 /// and `update` are exported; the rest is inline or private.
+///
+/// A journey without a node with a valid box reports nothing. After `Completed` no node is reached
+/// again, but a `Departed` from the last node still follows. A tracker is not safe for concurrent use,
+/// and while it lives nothing else should move the journey's current node: the tracker does not
+/// read it back.
 class Tracker {
 public:
     /// Where the tracker expects the vehicle first.
     enum class Start {
         /// At the journey's first node with a fence.
         FirstNode,
-        /// At the nearest node ahead of the first good fix, as after a reboot mid-journey.
+        /// At the nearest node ahead of the first good fix, as after a reboot mid-journey: the node
+        /// whose fence holds the fix, else the end of the route leg nearest to it (its start, when the
+        /// fix lies before the leg), however far from the route the fix is. A random journey, which
+        /// has no route, expects any node either way.
         NearestNodeAhead,
     };
 
-    /// Tracks `journey` under `rules`, from `start`. Rules out of range (a window of 0, a negative
-    /// or NaN time or distance) are replaced by their defaults.
+    /// Tracks `journey` under `rules`, from `start`. Rules out of range (a window or an entry count of 0, a
+    /// negative or NaN time or distance) are replaced by their defaults.
     PATHWEAVE_EXPORT explicit Tracker(CJourney& journey, const Rules& rules = Rules(),
                                       Start start = Start::FirstNode);
 
@@ -171,6 +183,7 @@ private:
 
     bool accept(const Fix& fix);
     void findStart(const Fix& fix);
+    bool scan(const Fix& fix, const Fix& previous, double x, double y, bool sparse);
     void pointTravel();
     std::size_t candidateCount() const;
     std::size_t candidate(std::size_t slot) const;
