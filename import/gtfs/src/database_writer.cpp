@@ -1,10 +1,12 @@
 #include "database_writer.h"
 
+#include "geometry.h"
 #include "import_error.h"
 #include "text.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -130,9 +132,9 @@ void writeLinkNodes(sqlite3* database, const FeedData& data, const NetworkPlan& 
         const std::string& stopId = data.stopIds[planned.stop];
         const Offset& fence = plan.fences[planned.stop];
         const double latitudeHalf = fence.north / metresPerDegree;
-        // A degree of longitude shrinks with the cosine of the latitude.
-        const double cosine = std::cos(stop.latitude * 3.14159265358979323846 / 180.0);
-        const double longitudeHalf = std::min(180.0, fence.east / (metresPerDegree * std::max(cosine, 1e-9)));
+        // A degree of longitude shrinks with the cosine of the latitude: the stop's own, as when
+        // the fence was shrunk.
+        const double longitudeHalf = std::min(180.0, fence.east / metresPerLongitudeDegree(stop.latitude));
         node.text(1, planned.id)
             .text(2, stopId)
             .text(3, stopCue(stopId))
