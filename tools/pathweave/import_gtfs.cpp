@@ -39,20 +39,36 @@ struct ImportOptions {
     Format format = Format::Text;
 };
 
-// A bar of the bytes of stop_times.txt read, on a terminal only and not with --quiet.
-bool showProgress(uint64_t read, uint64_t total) {
-    static int shown = -1;
-    if (total > 0 && !programOptions.quiet && isatty(STDERR_FILENO) == 1) {
-        const int percent = static_cast<int>(std::min<uint64_t>(100, read * 100 / total));
-        if (percent != shown) {
-            shown = percent;
-            std::cerr << "\rstop_times.txt [" << std::string(static_cast<std::size_t>(percent / 4), '#')
-                      << std::string(static_cast<std::size_t>(25 - percent / 4), ' ') << "] " << percent
-                      << "%" << (percent == 100 ? "\n" : "") << std::flush;
+// A bar of the bytes of stop_times.txt read, on a terminal only and not with --quiet. The import
+// asks it whether to go on, which it does until Ctrl-C.
+class ProgressBar {
+public:
+    bool update(uint64_t read, uint64_t total) {
+        if (total > 0 && !programOptions.quiet && isatty(STDERR_FILENO) == 1) {
+            const int percent = static_cast<int>(std::min<uint64_t>(100, read * 100 / total));
+            if (percent != percentShown) {
+                percentShown = percent;
+                std::cerr << "\rstop_times.txt [" << std::string(static_cast<std::size_t>(percent / 4), '#')
+                          << std::string(static_cast<std::size_t>(25 - percent / 4), ' ') << "] " << percent
+                          << "%" << std::flush;
+                lineOpen = true;
+            }
+        }
+        return interrupted == 0;
+    }
+
+    // Ends the bar's line, so that what is printed next starts a line of its own.
+    void end() {
+        if (lineOpen) {
+            std::cerr << '\n' << std::flush;
+            lineOpen = false;
         }
     }
-    return interrupted == 0;
-}
+
+private:
+    int percentShown = -1;
+    bool lineOpen = false;
+};
 
 std::string place(const pw::gtfs::Findings::Example& example) {
     return example.file.empty()
@@ -144,12 +160,15 @@ void writeJsonReport(std::ostream& out, const ImportOptions& options, const pw::
 }
 
 int runImport(ImportOptions& options) {
-    options.import.progress = showProgress;
+    ProgressBar bar;
+    options.import.progress = [&bar](uint64_t read, uint64_t total) { return bar.update(read, total); };
     pw::gtfs::Report report;
     {
         const InterruptGuard guard;
         report = pw::gtfs::importFeed(options.import);
     }
+    // The report, or the error of a failed or cancelled import, starts a line of its own.
+    bar.end();
     Output output("-");
     if (options.format == Format::Json) {
         writeJsonReport(output.stream(), options, report);

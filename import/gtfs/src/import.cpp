@@ -2,6 +2,7 @@
 #include "database_writer.h"
 #include "feed_tables.h"
 #include "import_error.h"
+#include "progress.h"
 
 #include <pathweave/gtfs/import.h>
 
@@ -91,13 +92,6 @@ void checkOptions(const Options& options) {
     }
 }
 
-// Asks the progress callback once more whether to go on, before a file is made or renamed.
-void goOnUnlessCancelled(const Options& options) {
-    if (options.progress && !options.progress(0, 0)) {
-        throw ImportError("", "", 0, "the import was cancelled");
-    }
-}
-
 void fail(Report& report, const ImportError& error) {
     if (!error.code.empty()) {
         report.findings.add(error.code, error.file, error.line, error.what());
@@ -119,7 +113,8 @@ void buildNetwork(Feed& feed, const Options& options, Report& report, BuiltNetwo
         report.summary.tripsChosen += trip.chosen && trip.pattern < rejected ? 1 : 0;
     }
     network.plan = planNetwork(network.data, network.patterns, options, report.findings, report.summary);
-    measureDistances(feed, network.data, network.patterns, network.plan, report.findings, report.summary);
+    measureDistances(feed, network.data, network.patterns, options.progress, network.plan, report.findings,
+                     report.summary);
 }
 
 Report importInto(Feed& feed, const Options& options, sqlite3* database) {
@@ -147,7 +142,7 @@ Report importFeed(const Options& options) {
             const std::unique_ptr<Feed> feed = Feed::open(options.feed);
             buildNetwork(*feed, options, report, network);
         }
-        goOnUnlessCancelled(options);
+        goOnUnlessCancelled(options.progress);
         TemporaryDatabase temporary(options.database);
         {
             Connection connection(temporary.path);
@@ -156,7 +151,7 @@ Report importFeed(const Options& options) {
                          nullptr, nullptr);
             writeNetwork(connection.handle, network.data, network.plan, options);
         }
-        goOnUnlessCancelled(options);
+        goOnUnlessCancelled(options.progress);
         if (!synced(temporary.path) || std::rename(temporary.path.c_str(), options.database.c_str()) != 0) {
             throw ImportError("", "", 0, "cannot write '" + options.database + "': " + std::strerror(errno));
         }

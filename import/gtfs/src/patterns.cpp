@@ -185,7 +185,7 @@ struct NotGrouped {};
 // One pass that keeps only the rows of the trip being read; throws NotGrouped when a trip's rows
 // turn out not to stand together.
 std::vector<Pattern> readGrouped(Feed& feed, FeedData& data, Findings& findings, uint64_t& rows,
-                                 const CsvReader::Progress& progress) {
+                                 const Progress& progress) {
     PatternBuilder builder(data, findings);
     RowReader rowReader(data, findings);
     std::vector<bool> seen(data.trips.size());
@@ -199,30 +199,28 @@ std::vector<Pattern> readGrouped(Feed& feed, FeedData& data, Findings& findings,
         visits.clear();
         lines.clear();
     };
-    CsvReader reader(feed, fileName, RowReader::columns(), findings);
-    reader.read(
-        [&](const CsvRow& row) {
-            ++rows;
-            Visit visit{};
-            bool usable = false;
-            const uint32_t trip = rowReader.read(row, visit, usable);
-            if (trip == none) {
-                return;
+    CsvReader reader(feed, fileName, RowReader::columns(), findings, progress);
+    reader.read([&](const CsvRow& row) {
+        ++rows;
+        Visit visit{};
+        bool usable = false;
+        const uint32_t trip = rowReader.read(row, visit, usable);
+        if (trip == none) {
+            return;
+        }
+        if (trip != current) {
+            finishTrip();
+            if (seen[trip]) {
+                throw NotGrouped();
             }
-            if (trip != current) {
-                finishTrip();
-                if (seen[trip]) {
-                    throw NotGrouped();
-                }
-                seen[trip] = true;
-                current = trip;
-            }
-            if (usable) {
-                visits.push_back(visit);
-                lines.push_back(row.line);
-            }
-        },
-        progress);
+            seen[trip] = true;
+            current = trip;
+        }
+        if (usable) {
+            visits.push_back(visit);
+            lines.push_back(row.line);
+        }
+    });
     finishTrip();
     return builder.take();
 }
@@ -230,24 +228,22 @@ std::vector<Pattern> readGrouped(Feed& feed, FeedData& data, Findings& findings,
 // Reads every usable row into 16 bytes, sorts them by trip and stop_sequence and makes the
 // patterns from them.
 std::vector<Pattern> readUnordered(Feed& feed, FeedData& data, Findings& findings, uint64_t& rows,
-                                   const CsvReader::Progress& progress) {
+                                   const Progress& progress) {
     RowReader rowReader(data, findings);
     std::vector<Visit> all;
     // Room for more rows than the file can hold: pages never written take no memory, and the
     // vector never doubles (which would hold twice the rows for a moment).
     all.reserve(static_cast<std::size_t>(feed.openFile(fileName)->size() / minimumRowBytes));
-    CsvReader reader(feed, fileName, RowReader::columns(), findings);
-    reader.read(
-        [&](const CsvRow& row) {
-            ++rows;
-            Visit visit{};
-            bool usable = false;
-            rowReader.read(row, visit, usable);
-            if (usable) {
-                all.push_back(visit);
-            }
-        },
-        progress);
+    CsvReader reader(feed, fileName, RowReader::columns(), findings, progress);
+    reader.read([&](const CsvRow& row) {
+        ++rows;
+        Visit visit{};
+        bool usable = false;
+        rowReader.read(row, visit, usable);
+        if (usable) {
+            all.push_back(visit);
+        }
+    });
     std::sort(all.begin(), all.end(), visitBefore);
     PatternBuilder builder(data, findings);
     std::vector<Visit> visits;
@@ -264,7 +260,7 @@ std::vector<Pattern> readUnordered(Feed& feed, FeedData& data, Findings& finding
 
 } // namespace
 
-Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const CsvReader::Progress& progress) {
+Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const Progress& progress) {
     Patterns result;
     Findings ofGroupedPass;
     try {

@@ -3,6 +3,7 @@
 #include "csv_reader.h"
 #include "feed.h"
 #include "feed_data.h"
+#include "progress.h"
 
 #include <pathweave/gtfs/findings.h>
 
@@ -34,7 +35,7 @@ struct Patterns {
 /// Reads stop_times.txt as a stream into patterns, and sets each chosen trip's pattern. When the
 /// file holds each trip's rows together (nearly every feed does) memory grows with trips,
 /// patterns and stops only; otherwise the file is read again into 16 bytes a row and sorted.
-/// Bad rows are reported and skipped.
-Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const CsvReader::Progress& progress);
+/// Bad rows are reported and skipped. `progress` is called with the bytes of the file read.
+Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const Progress& progress);
 
 } // namespace pw::gtfs
