@@ -55,7 +55,8 @@ Services readServices(Feed& feed, int64_t day, const Progress& progress, Finding
     Services services;
     if (!feed.has("calendar.txt") && !feed.has("calendar_dates.txt")) {
         throw ImportError("missing-file", "calendar.txt", 0,
-                          "--date needs calendar.txt or calendar_dates.txt, and the feed has neither");
+                          "choosing trips by date needs calendar.txt or calendar_dates.txt, and the feed "
+                          "has neither");
     }
     if (feed.has("calendar.txt")) {
         static const char* const days[] = {"monday", "tuesday",  "wednesday", "thursday",
@@ -120,7 +121,7 @@ void readTrips(Feed& feed, const Options& options, FeedData& data, Findings& fin
     if (!options.date.empty()) {
         day = toDay(options.date);
         if (!day) {
-            throw ImportError("", "", 0, "--date '" + options.date + "' is not a date YYYYMMDD");
+            throw ImportError("", "", 0, "the date '" + options.date + "' is not a day YYYYMMDD");
         }
         services = readServices(feed, *day, options.progress, findings);
     }

@@ -45,8 +45,7 @@ public:
                               ".import-XXXXXX";
         const int descriptor = mkstemp(pattern.data());
         if (descriptor < 0) {
-            throw ImportError(
-                "", "", 0, "cannot make a temporary file beside '" + database + "': " + std::strerror(errno));
+            throw ImportError("", "", 0, "cannot write '" + database + "': " + errnoText(errno));
         }
         ::close(descriptor);
         path = pattern;
@@ -69,7 +68,7 @@ class Connection {
 public:
     explicit Connection(const std::string& path) {
         if (sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            const std::string why = sqlite3_errmsg(handle);
+            const std::string why = lowerCase(sqlite3_errmsg(handle));
             sqlite3_close(handle);
             throw ImportError("", "", 0, "cannot open '" + path + "': " + why);
         }
@@ -153,7 +152,7 @@ Report importFeed(const Options& options) {
         }
         goOnUnlessCancelled(options.progress);
         if (!synced(temporary.path) || std::rename(temporary.path.c_str(), options.database.c_str()) != 0) {
-            throw ImportError("", "", 0, "cannot write '" + options.database + "': " + std::strerror(errno));
+            throw ImportError("", "", 0, "cannot write '" + options.database + "': " + errnoText(errno));
         }
         temporary.kept = true;
         synced(folderOf(options.database));
