@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 #include <pathweave/gtfs/import.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -159,7 +160,30 @@ void writeJsonReport(std::ostream& out, const ImportOptions& options, const pw::
                              {"findings", std::move(findings)}});
 }
 
+// What the command refuses before the feed is read, in the command's words; the importer checks
+// the same again in its own.
+void checkCommandLine(const pw::gtfs::Options& options) {
+    const std::string& path = options.database;
+    if (path.empty()) {
+        throw ToolError(UsageError, "the output file name is empty: give the name of the database to write");
+    }
+    if (path == "-") {
+        throw ToolError(UsageError, "the network is an SQLite database, which cannot go to standard output: "
+                                    "give the name of the database to write");
+    }
+    if (options.nonJourneyPointsId.empty()) {
+        throw ToolError(UsageError, "--non-journey-points-id must not be empty");
+    }
+    struct stat status {};
+    if (lstat(path.c_str(), &status) == 0 && (S_ISDIR(status.st_mode) || !options.force)) {
+        throw ToolError(
+            Failed, "cannot import '" + options.feed + "': will not overwrite '" + path + "': " +
+                        (S_ISDIR(status.st_mode) ? "it is a directory" : "it exists (--force replaces it)"));
+    }
+}
+
 int runImport(ImportOptions& options) {
+    checkCommandLine(options.import);
     ProgressBar bar;
     options.import.progress = [&bar](uint64_t read, uint64_t total) { return bar.update(read, total); };
     pw::gtfs::Report report;

@@ -119,10 +119,8 @@ void readTrips(Feed& feed, const Options& options, FeedData& data, Findings& fin
     std::optional<int64_t> day;
     Services services;
     if (!options.date.empty()) {
-        day = toDay(options.date);
-        if (!day) {
-            throw ImportError("", "", 0, "the date '" + options.date + "' is not a day YYYYMMDD");
-        }
+        // The import checked the date before it read the feed.
+        day = toDay(options.date).value();
         services = readServices(feed, *day, options.progress, findings);
     }
     enum { Id, RouteId, ServiceId, Direction, ShapeId };
