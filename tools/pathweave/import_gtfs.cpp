@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 #include <pathweave/gtfs/import.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,20 +40,36 @@ struct ImportOptions {
     Format format = Format::Text;
 };
 
-// A bar of the bytes of stop_times.txt read, on a terminal only and not with --quiet.
-bool showProgress(uint64_t read, uint64_t total) {
-    static int shown = -1;
-    if (total > 0 && !programOptions.quiet && isatty(STDERR_FILENO) == 1) {
-        const int percent = static_cast<int>(std::min<uint64_t>(100, read * 100 / total));
-        if (percent != shown) {
-            shown = percent;
-            std::cerr << "\rstop_times.txt [" << std::string(static_cast<std::size_t>(percent / 4), '#')
-                      << std::string(static_cast<std::size_t>(25 - percent / 4), ' ') << "] " << percent
-                      << "%" << (percent == 100 ? "\n" : "") << std::flush;
+// A bar of the bytes of stop_times.txt read, on a terminal only and not with --quiet. The import
+// asks it whether to go on, which it does until Ctrl-C.
+class ProgressBar {
+public:
+    bool update(uint64_t read, uint64_t total) {
+        if (total > 0 && !programOptions.quiet && isatty(STDERR_FILENO) == 1) {
+            const int percent = static_cast<int>(std::min<uint64_t>(100, read * 100 / total));
+            if (percent != percentShown) {
+                percentShown = percent;
+                std::cerr << "\rstop_times.txt [" << std::string(static_cast<std::size_t>(percent / 4), '#')
+                          << std::string(static_cast<std::size_t>(25 - percent / 4), ' ') << "] " << percent
+                          << "%" << std::flush;
+                lineOpen = true;
+            }
+        }
+        return interrupted == 0;
+    }
+
+    // Ends the bar's line, so that what is printed next starts a line of its own.
+    void end() {
+        if (lineOpen) {
+            std::cerr << '\n' << std::flush;
+            lineOpen = false;
         }
     }
-    return interrupted == 0;
-}
+
+private:
+    int percentShown = -1;
+    bool lineOpen = false;
+};
 
 std::string place(const pw::gtfs::Findings::Example& example) {
     return example.file.empty()
@@ -143,13 +160,39 @@ void writeJsonReport(std::ostream& out, const ImportOptions& options, const pw::
                              {"findings", std::move(findings)}});
 }
 
+// What the command refuses before the feed is read, in the command's words; the importer checks
+// the same again in its own.
+void checkCommandLine(const pw::gtfs::Options& options) {
+    const std::string& path = options.database;
+    if (path.empty()) {
+        throw ToolError(UsageError, "the output file name is empty: give the name of the database to write");
+    }
+    if (path == "-") {
+        throw ToolError(UsageError, "the network is an SQLite database, which cannot go to standard output: "
+                                    "give the name of the database to write");
+    }
+    if (options.nonJourneyPointsId.empty()) {
+        throw ToolError(UsageError, "--non-journey-points-id must not be empty");
+    }
+    struct stat status {};
+    if (lstat(path.c_str(), &status) == 0 && (S_ISDIR(status.st_mode) || !options.force)) {
+        throw ToolError(
+            Failed, "cannot import '" + options.feed + "': will not overwrite '" + path + "': " +
+                        (S_ISDIR(status.st_mode) ? "it is a directory" : "it exists (--force replaces it)"));
+    }
+}
+
 int runImport(ImportOptions& options) {
-    options.import.progress = showProgress;
+    checkCommandLine(options.import);
+    ProgressBar bar;
+    options.import.progress = [&bar](uint64_t read, uint64_t total) { return bar.update(read, total); };
     pw::gtfs::Report report;
     {
         const InterruptGuard guard;
         report = pw::gtfs::importFeed(options.import);
     }
+    // The report, or the error of a failed or cancelled import, starts a line of its own.
+    bar.end();
     Output output("-");
     if (options.format == Format::Json) {
         writeJsonReport(output.stream(), options, report);

@@ -27,9 +27,10 @@ int noSpace(unsigned char) { return 0; }
 
 } // namespace
 
-CsvReader::CsvReader(Feed& sourceFeed, std::string fileName, std::vector<Column> wanted, Findings& found)
+CsvReader::CsvReader(Feed& sourceFeed, std::string fileName, std::vector<Column> wanted, Findings& found,
+                     Progress caller)
     : feed(sourceFeed), file(std::move(fileName)), columns(std::move(wanted)), findings(found),
-      parser(new csv_parser) {
+      progress(std::move(caller)), parser(new csv_parser) {
     csv_init(parser, CSV_STRICT | CSV_STRICT_FINI | CSV_REPALL_NL);
     csv_set_space_func(parser, noSpace);
     csv_set_realloc_func(parser, limitedRealloc);
@@ -129,7 +130,7 @@ void CsvReader::takeHeader() {
     }
 }
 
-void CsvReader::read(const std::function<void(const CsvRow&)>& handle, const Progress& progress) {
+void CsvReader::read(const std::function<void(const CsvRow&)>& handle) {
     const std::unique_ptr<FeedFile> input = feed.openFile(file);
     handler = &handle;
     headerRead = false;

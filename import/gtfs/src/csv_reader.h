@@ -1,6 +1,7 @@
 #pragma once
 
 #include "feed.h"
+#include "progress.h"
 
 #include <pathweave/gtfs/findings.h>
 
@@ -50,11 +51,12 @@ private:
 /// rows with fewer or more fields than the header are reported and skipped.
 class CsvReader {
 public:
-    /// What a read calls now and then: bytes read so far and the file's size (0 when unknown);
-    /// returning false cancels the read.
-    using Progress = std::function<bool(uint64_t read, uint64_t total)>;
-
-    CsvReader(Feed& feed, std::string fileName, std::vector<Column> columns, Findings& findings);
+    /// A reader of the file `fileName` of `feed` that reports bad rows to `findings` and calls
+    /// `progress` after each piece of the file with the bytes read so far and the file's size (0
+    /// when unknown); returning false cancels the read. Every read is given one, so that an
+    /// import can be cancelled in any file (askingOnly() for a file whose bytes are not shown).
+    CsvReader(Feed& feed, std::string fileName, std::vector<Column> columns, Findings& findings,
+              Progress progress);
     ~CsvReader();
 
     // Owns the parser.
@@ -62,8 +64,9 @@ public:
     CsvReader& operator=(const CsvReader&) = delete;
 
     /// Reads the file from its start, calling `handle` for each data row. Throws ImportError on a
-    /// missing required column, malformed CSV or a read error, or when `progress` cancels.
-    void read(const std::function<void(const CsvRow&)>& handle, const Progress& progress = {});
+    /// missing required column, malformed CSV or a read error, or when the progress callback
+    /// cancels.
+    void read(const std::function<void(const CsvRow&)>& handle);
 
     /// Whether the file's header has the asked-for column `column`; known once read() started.
     bool hasColumn(std::size_t column) const { return row.positions[column] >= 0; }
@@ -82,6 +85,7 @@ private:
     std::string file;
     std::vector<Column> columns;
     Findings& findings;
+    Progress progress;
     csv_parser* parser;
 
     CsvRow row;

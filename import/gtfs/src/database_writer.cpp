@@ -1,10 +1,13 @@
 #include "database_writer.h"
 
+#include "geometry.h"
 #include "import_error.h"
+#include "progress.h"
 #include "text.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -44,10 +47,15 @@ std::string encoded(const std::string& id) {
     return text;
 }
 
-// One prepared INSERT, its values bound by position.
+// Rows written between two questions to the caller's progress callback whether to go on.
+constexpr uint32_t rowsBetweenChecks = 4096;
+
+// One prepared INSERT, its values bound by position. Every few thousand rows it asks `progress`
+// whether to go on.
 class Insert {
 public:
-    Insert(sqlite3* connection, const char* sql) : database(connection) {
+    Insert(sqlite3* connection, const char* sql, const Progress& caller)
+        : database(connection), progress(caller) {
         check(sqlite3_prepare_v2(database, sql, -1, &statement, nullptr));
     }
     ~Insert() { sqlite3_finalize(statement); }
@@ -74,6 +82,9 @@ public:
             check(SQLITE_ERROR);
         }
         check(sqlite3_reset(statement));
+        if (++rows % rowsBetweenChecks == 0) {
+            goOnUnlessCancelled(progress);
+        }
     }
 
 private:
@@ -85,7 +96,9 @@ private:
     }
 
     sqlite3* database;
+    const Progress& progress;
     sqlite3_stmt* statement = nullptr;
+    uint32_t rows = 0;
 };
 
 void execute(sqlite3* database, const char* sql) {
@@ -96,8 +109,8 @@ void execute(sqlite3* database, const char* sql) {
 
 // Lists of names and arguments are split on commas with nothing trimmed, so a text joined back
 // with commas is the original: a stop name with a comma is several arguments, losslessly.
-void writeCues(sqlite3* database, const FeedData& data, const NetworkPlan& plan) {
-    Insert cue(database, "INSERT INTO cues VALUES (?, ?, ?);");
+void writeCues(sqlite3* database, const FeedData& data, const NetworkPlan& plan, const Progress& progress) {
+    Insert cue(database, "INSERT INTO cues VALUES (?, ?, ?);", progress);
     cue.text(1, chimeCue).text(2, "LINK_ENTRY_TRANSITION").text(3, "").run();
     cue.text(1, terminusCue).text(2, "JOURNEY_EXIT_TRANSITION").text(3, "").run();
     std::set<uint32_t> routes;
@@ -121,18 +134,19 @@ void writeCues(sqlite3* database, const FeedData& data, const NetworkPlan& plan)
     }
 }
 
-void writeLinkNodes(sqlite3* database, const FeedData& data, const NetworkPlan& plan) {
-    Insert node(database, "INSERT INTO link_nodes VALUES (?, ?, ?, ?, ?, ?, ?);");
-    Insert attribute(database, "INSERT INTO attributes VALUES (?, ?, ?);");
+void writeLinkNodes(sqlite3* database, const FeedData& data, const NetworkPlan& plan,
+                    const Progress& progress) {
+    Insert node(database, "INSERT INTO link_nodes VALUES (?, ?, ?, ?, ?, ?, ?);", progress);
+    Insert attribute(database, "INSERT INTO attributes VALUES (?, ?, ?);", progress);
     std::set<uint32_t> points;
     for (const PlannedLinkNode& planned : plan.linkNodes) {
         const Stop& stop = data.stops[planned.stop];
         const std::string& stopId = data.stopIds[planned.stop];
         const Offset& fence = plan.fences[planned.stop];
         const double latitudeHalf = fence.north / metresPerDegree;
-        // A degree of longitude shrinks with the cosine of the latitude.
-        const double cosine = std::cos(stop.latitude * 3.14159265358979323846 / 180.0);
-        const double longitudeHalf = std::min(180.0, fence.east / (metresPerDegree * std::max(cosine, 1e-9)));
+        // A degree of longitude shrinks with the cosine of the latitude: the stop's own, as when
+        // the fence was shrunk.
+        const double longitudeHalf = std::min(180.0, fence.east / metresPerLongitudeDegree(stop.latitude));
         node.text(1, planned.id)
             .text(2, stopId)
             .text(3, stopCue(stopId))
@@ -165,10 +179,10 @@ void writeChain(Insert& membership, Insert& link, const std::string& journeyId, 
 }
 
 void writeJourneys(sqlite3* database, const FeedData& data, const NetworkPlan& plan, const Options& options) {
-    Insert journeyRow(database, "INSERT INTO journeys VALUES (?, ?, ?, ?, ?);");
-    Insert membership(database, "INSERT INTO Journey_links VALUES (?, ?);");
-    Insert link(database, "INSERT INTO links VALUES (?, ?, ?, ?);");
-    Insert attribute(database, "INSERT INTO attributes VALUES (?, ?, ?);");
+    Insert journeyRow(database, "INSERT INTO journeys VALUES (?, ?, ?, ?, ?);", options.progress);
+    Insert membership(database, "INSERT INTO Journey_links VALUES (?, ?);", options.progress);
+    Insert link(database, "INSERT INTO links VALUES (?, ?, ?, ?);", options.progress);
+    Insert attribute(database, "INSERT INTO attributes VALUES (?, ?, ?);", options.progress);
     for (const PlannedJourney& journey : plan.journeys) {
         const std::string entry = routeCue(data.routeIds[journey.route]);
         journeyRow.text(1, journey.id)
@@ -194,10 +208,12 @@ std::string routeCue(const std::string& routeId) { return "route:" + encoded(rou
 void writeNetwork(sqlite3* database, const FeedData& data, const NetworkPlan& plan, const Options& options) {
     execute(database, "BEGIN;");
     execute(database, schema);
-    writeCues(database, data, plan);
-    writeLinkNodes(database, data, plan);
+    writeCues(database, data, plan, options.progress);
+    writeLinkNodes(database, data, plan, options.progress);
     writeJourneys(database, data, plan, options);
+    goOnUnlessCancelled(options.progress);
     execute(database, indexes);
+    goOnUnlessCancelled(options.progress);
     execute(database, "COMMIT;");
 }
 

@@ -10,7 +10,9 @@ struct sqlite3;
 namespace pw::gtfs {
 
 /// Writes the network of `plan` into an empty database in one transaction: the six tables, their
-/// rows and the recommended indexes. Throws ImportError when SQLite fails.
+/// rows and the recommended indexes. Asks options.progress whether to go on every few thousand
+/// rows. Throws ImportError when SQLite fails or the import is cancelled; the transaction is then
+/// left open, and the file is to be thrown away.
 void writeNetwork(sqlite3* database, const FeedData& data, const NetworkPlan& plan, const Options& options);
 
 /// The cue names the importer writes. A name cannot hold a comma (lists of names are split on

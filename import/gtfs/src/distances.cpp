@@ -83,12 +83,13 @@ const Unit* shapeDistanceUnit(const FeedData& data, const std::vector<Pattern>& 
 
 // The points of the shapes in `wanted`, in shape_pt_sequence order.
 std::map<uint32_t, std::vector<Place>> readShapes(Feed& feed, const FeedData& data,
-                                                  const std::vector<bool>& wanted, Findings& findings) {
+                                                  const std::vector<bool>& wanted, const Progress& progress,
+                                                  Findings& findings) {
     std::map<uint32_t, std::vector<std::pair<uint32_t, Place>>> numbered;
     CsvReader reader(
         feed, "shapes.txt",
         {{"shape_id", true}, {"shape_pt_lat", true}, {"shape_pt_lon", true}, {"shape_pt_sequence", true}},
-        findings);
+        findings, askingOnly(progress));
     reader.read([&](const CsvRow& row) {
         const uint32_t shape = data.shapeIds.find(row[0]);
         if (shape == none || !wanted[shape]) {
@@ -127,7 +128,7 @@ std::map<uint32_t, std::vector<Place>> readShapes(Feed& feed, const FeedData& da
 } // namespace
 
 void measureDistances(Feed& feed, const FeedData& data, const std::vector<Pattern>& patterns,
-                      NetworkPlan& plan, Findings& findings, Summary& summary) {
+                      const Progress& progress, NetworkPlan& plan, Findings& findings, Summary& summary) {
     const Unit* unit = shapeDistanceUnit(data, patterns, findings);
     summary.shapeDistUnit = unit != nullptr ? unit->name : "";
     const auto fromShapeDistances = [unit](const Pattern& pattern) {
@@ -143,7 +144,7 @@ void measureDistances(Feed& feed, const FeedData& data, const std::vector<Patter
     }
     std::map<uint32_t, std::vector<Place>> shapes;
     if (feed.has("shapes.txt") && std::find(wanted.begin(), wanted.end(), true) != wanted.end()) {
-        shapes = readShapes(feed, data, wanted, findings);
+        shapes = readShapes(feed, data, wanted, progress, findings);
     }
     for (uint32_t shape = 0; shape < wanted.size(); ++shape) {
         if (wanted[shape] && shapes.count(shape) == 0) {

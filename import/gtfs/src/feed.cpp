@@ -29,7 +29,7 @@ public:
         const zip_int64_t got = zip_fread(file, buffer, size);
         if (got < 0) {
             throw ImportError("cannot-read-feed", name, 0,
-                              "cannot read '" + name + "' from the zip: " + zip_file_strerror(file));
+                              "cannot read " + name + " from the zip: " + lowerCase(zip_file_strerror(file)));
         }
         return static_cast<std::size_t>(got);
     }
@@ -44,7 +44,7 @@ private:
 
 class ZipFeed : public Feed {
 public:
-    ZipFeed(zip_t* opened, const std::string& label) : archive(opened) {
+    explicit ZipFeed(zip_t* opened) : archive(opened) {
         // Files at the top, or else in exactly one folder; macOS's resource forks are not files.
         std::map<std::string, std::map<std::string, zip_uint64_t>> byFolder;
         const zip_int64_t count = zip_get_num_entries(archive, 0);
@@ -66,8 +66,7 @@ public:
         } else if (byFolder.size() > 1) {
             zip_discard(archive);
             throw ImportError("cannot-read-feed", "", 0,
-                              "the zip '" + label +
-                                  "' has .txt files in several folders and none at its top");
+                              "the feed's zip has .txt files in several folders and none at its top");
         }
     }
     ~ZipFeed() override { zip_discard(archive); }
@@ -84,11 +83,11 @@ public:
         zip_stat_init(&status);
         zip_file_t* file = zip_fopen_index(archive, index, 0);
         if (file == nullptr || zip_stat_index(archive, index, 0, &status) != 0) {
-            const std::string why = zip_strerror(archive);
+            const std::string why = lowerCase(zip_strerror(archive));
             if (file != nullptr) {
                 zip_fclose(file);
             }
-            throw ImportError("cannot-read-feed", name, 0, "cannot read '" + name + "' from the zip: " + why);
+            throw ImportError("cannot-read-feed", name, 0, "cannot read " + name + " from the zip: " + why);
         }
         return std::make_unique<ZipEntry>(file, name, (status.valid & ZIP_STAT_SIZE) != 0 ? status.size : 0);
     }
@@ -100,8 +99,8 @@ private:
 
 class PlainFile : public FeedFile {
 public:
-    PlainFile(std::FILE* opened, std::string filePath, uint64_t fileSize)
-        : file(opened), path(std::move(filePath)), bytes(fileSize) {}
+    PlainFile(std::FILE* opened, std::string fileName, uint64_t fileSize)
+        : file(opened), name(std::move(fileName)), bytes(fileSize) {}
     ~PlainFile() override { std::fclose(file); }
 
     // Owns the stream.
@@ -111,8 +110,7 @@ public:
     std::size_t read(char* buffer, std::size_t size) override {
         const std::size_t got = std::fread(buffer, 1, size, file);
         if (got == 0 && std::ferror(file)) {
-            throw ImportError("cannot-read-feed", path, 0,
-                              "cannot read '" + path + "': " + std::strerror(errno));
+            throw ImportError("cannot-read-feed", name, 0, "cannot read " + name + ": " + errnoText(errno));
         }
         return got;
     }
@@ -121,7 +119,7 @@ public:
 
 private:
     std::FILE* file;
-    std::string path;
+    std::string name; // within the feed
     uint64_t bytes;
 };
 
@@ -139,13 +137,13 @@ public:
         std::FILE* file = std::fopen(path.c_str(), "rb");
         struct stat status {};
         if (file == nullptr || fstat(fileno(file), &status) != 0) {
-            const std::string why = std::strerror(errno);
+            const std::string why = errnoText(errno);
             if (file != nullptr) {
                 std::fclose(file);
             }
-            throw ImportError("cannot-read-feed", name, 0, "cannot read '" + path + "': " + why);
+            throw ImportError("cannot-read-feed", name, 0, "cannot read " + name + ": " + why);
         }
-        return std::make_unique<PlainFile>(file, path, static_cast<uint64_t>(status.st_size));
+        return std::make_unique<PlainFile>(file, name, static_cast<uint64_t>(status.st_size));
     }
 
 private:
@@ -155,7 +153,7 @@ private:
 std::string zipErrorText(int code) {
     zip_error_t error;
     zip_error_init_with_code(&error, code);
-    const std::string text = zip_error_strerror(&error);
+    const std::string text = lowerCase(zip_error_strerror(&error));
     zip_error_fini(&error);
     return text;
 }
@@ -165,8 +163,7 @@ std::string zipErrorText(int code) {
 std::unique_ptr<Feed> Feed::open(const std::string& path) {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0) {
-        throw ImportError("cannot-read-feed", "", 0,
-                          "cannot open the feed '" + path + "': " + std::strerror(errno));
+        throw ImportError("cannot-read-feed", "", 0, "cannot open the feed: " + errnoText(errno));
     }
     if (S_ISDIR(status.st_mode)) {
         return std::make_unique<DirectoryFeed>(path);
@@ -175,10 +172,9 @@ std::unique_ptr<Feed> Feed::open(const std::string& path) {
     zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &code);
     if (archive == nullptr) {
         throw ImportError("cannot-read-feed", "", 0,
-                          "cannot open the feed '" + path +
-                              "' as a zip or a directory: " + zipErrorText(code));
+                          "cannot open the feed as a zip or a directory: " + zipErrorText(code));
     }
-    return std::make_unique<ZipFeed>(archive, path);
+    return std::make_unique<ZipFeed>(archive);
 }
 
 std::unique_ptr<Feed> Feed::openZipBuffer(const void* data, std::size_t size) {
@@ -188,12 +184,12 @@ std::unique_ptr<Feed> Feed::openZipBuffer(const void* data, std::size_t size) {
     zip_t* archive = source != nullptr ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
     if (archive == nullptr) {
         zip_source_free(source);
-        const std::string why = zip_error_strerror(&error);
+        const std::string why = lowerCase(zip_error_strerror(&error));
         zip_error_fini(&error);
         throw ImportError("cannot-read-feed", "", 0, "cannot open the feed as a zip: " + why);
     }
     zip_error_fini(&error);
-    return std::make_unique<ZipFeed>(archive, "(in memory)");
+    return std::make_unique<ZipFeed>(archive);
 }
 
 } // namespace pw::gtfs

@@ -25,7 +25,8 @@ void readRoutes(Feed& feed, const Options& options, FeedData& data, Findings& fi
     requireFile(feed, "routes.txt");
     enum { Id, ShortName, LongName };
     CsvReader reader(feed, "routes.txt",
-                     {{"route_id", true}, {"route_short_name", false}, {"route_long_name", false}}, findings);
+                     {{"route_id", true}, {"route_short_name", false}, {"route_long_name", false}}, findings,
+                     askingOnly(options.progress));
     reader.read([&](const CsvRow& row) {
         if (!data.routeIds.add(row[Id]).second) {
             findings.add("duplicate-key", reader.name(), row.line, "route_id " + quotedField(row[Id]));
@@ -50,11 +51,12 @@ struct Services {
     std::unordered_set<std::string> known;
 };
 
-Services readServices(Feed& feed, int64_t day, Findings& findings) {
+Services readServices(Feed& feed, int64_t day, const Progress& progress, Findings& findings) {
     Services services;
     if (!feed.has("calendar.txt") && !feed.has("calendar_dates.txt")) {
         throw ImportError("missing-file", "calendar.txt", 0,
-                          "--date needs calendar.txt or calendar_dates.txt, and the feed has neither");
+                          "choosing trips by date needs calendar.txt or calendar_dates.txt, and the feed "
+                          "has neither");
     }
     if (feed.has("calendar.txt")) {
         static const char* const days[] = {"monday", "tuesday",  "wednesday", "thursday",
@@ -63,7 +65,7 @@ Services readServices(Feed& feed, int64_t day, Findings& findings) {
         for (const char* name : days) {
             columns.push_back({name, true});
         }
-        CsvReader reader(feed, "calendar.txt", columns, findings);
+        CsvReader reader(feed, "calendar.txt", columns, findings, askingOnly(progress));
         const int today = weekday(day);
         reader.read([&](const CsvRow& row) {
             const auto start = toDay(row[1]);
@@ -84,7 +86,8 @@ Services readServices(Feed& feed, int64_t day, Findings& findings) {
     }
     if (feed.has("calendar_dates.txt")) {
         CsvReader reader(feed, "calendar_dates.txt",
-                         {{"service_id", true}, {"date", true}, {"exception_type", true}}, findings);
+                         {{"service_id", true}, {"date", true}, {"exception_type", true}}, findings,
+                         askingOnly(progress));
         std::set<std::pair<std::string, int64_t>> seen;
         reader.read([&](const CsvRow& row) {
             const auto date = toDay(row[1]);
@@ -116,11 +119,9 @@ void readTrips(Feed& feed, const Options& options, FeedData& data, Findings& fin
     std::optional<int64_t> day;
     Services services;
     if (!options.date.empty()) {
-        day = toDay(options.date);
-        if (!day) {
-            throw ImportError("", "", 0, "--date '" + options.date + "' is not a date YYYYMMDD");
-        }
-        services = readServices(feed, *day, findings);
+        // The import checked the date before it read the feed.
+        day = toDay(options.date).value();
+        services = readServices(feed, *day, options.progress, findings);
     }
     enum { Id, RouteId, ServiceId, Direction, ShapeId };
     CsvReader reader(feed, "trips.txt",
@@ -129,7 +130,7 @@ void readTrips(Feed& feed, const Options& options, FeedData& data, Findings& fin
                       {"service_id", true},
                       {"direction_id", false},
                       {"shape_id", false}},
-                     findings);
+                     findings, askingOnly(options.progress));
     reader.read([&](const CsvRow& row) {
         const uint32_t route = data.routeIds.find(row[RouteId]);
         const std::string_view direction = trimmed(row[Direction]);
@@ -164,13 +165,13 @@ void readTrips(Feed& feed, const Options& options, FeedData& data, Findings& fin
     });
 }
 
-void readFrequencies(Feed& feed, FeedData& data, Findings& findings) {
+void readFrequencies(Feed& feed, const Options& options, FeedData& data, Findings& findings) {
     if (!feed.has("frequencies.txt")) {
         return;
     }
     CsvReader reader(feed, "frequencies.txt",
                      {{"trip_id", true}, {"start_time", true}, {"end_time", true}, {"headway_secs", true}},
-                     findings);
+                     findings, askingOnly(options.progress));
     std::set<uint32_t> counted;
     reader.read([&](const CsvRow& row) {
         const uint32_t trip = data.tripIds.find(row[0]);
@@ -193,7 +194,7 @@ void readFrequencies(Feed& feed, FeedData& data, Findings& findings) {
     });
 }
 
-void readStops(Feed& feed, FeedData& data, Findings& findings) {
+void readStops(Feed& feed, const Options& options, FeedData& data, Findings& findings) {
     requireFile(feed, "stops.txt");
     enum { Id, Name, Latitude, Longitude, LocationType };
     CsvReader reader(feed, "stops.txt",
@@ -202,7 +203,7 @@ void readStops(Feed& feed, FeedData& data, Findings& findings) {
                       {"stop_lat", false},
                       {"stop_lon", false},
                       {"location_type", false}},
-                     findings);
+                     findings, askingOnly(options.progress));
     reader.read([&](const CsvRow& row) {
         const std::string_view type = trimmed(row[LocationType]);
         const auto typeNumber = type.empty() ? std::optional<uint32_t>(0) : toCount(type);
@@ -237,8 +238,8 @@ void readFeedTables(Feed& feed, const Options& options, FeedData& data, Findings
     requireFile(feed, "stop_times.txt");
     readRoutes(feed, options, data, findings);
     readTrips(feed, options, data, findings);
-    readFrequencies(feed, data, findings);
-    readStops(feed, data, findings);
+    readFrequencies(feed, options, data, findings);
+    readStops(feed, options, data, findings);
     if (data.stops.empty()) {
         throw ImportError("no-journeys", "stops.txt", 0, "stops.txt has no usable stop");
     }

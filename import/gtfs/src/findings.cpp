@@ -14,7 +14,8 @@ const std::vector<FindingKind> kinds = {
     {"malformed-csv", Severity::Error,
      "A file is not valid CSV (a stray or unclosed quote, or a field over 1 MiB); nothing after that "
      "point can be trusted."},
-    {"unknown-route-option", Severity::Error, "A --route names a route_id that routes.txt does not have."},
+    {"unknown-route-option", Severity::Error,
+     "A route_id among the routes to keep is not in routes.txt, so the import cannot keep that route."},
     {"no-journeys", Severity::Error, "No journey results from the feed with the options given."},
     {"short-row", Severity::Warning, "A row has fewer fields than the header; it is skipped."},
     {"long-row", Severity::Warning, "A row has more fields than the header; it is skipped."},
@@ -34,8 +35,8 @@ const std::vector<FindingKind> kinds = {
      "A stop_times row names a stop_id that stops.txt does not have (or whose row was skipped); it is "
      "skipped."},
     {"unknown-service", Severity::Warning,
-     "With --date, a trip names a service_id that neither calendar.txt nor calendar_dates.txt has; it "
-     "is left out."},
+     "Trips are chosen by date and a trip names a service_id that neither calendar.txt nor "
+     "calendar_dates.txt has; it is left out."},
     {"stop-sequence-not-increasing", Severity::Warning,
      "A trip has two stop_times rows with the same stop_sequence; the later row is skipped."},
     {"trip-too-short", Severity::Warning,

@@ -7,31 +7,32 @@ namespace pw::gtfs {
 
 namespace {
 
-constexpr double radians = 3.14159265358979323846 / 180.0;
 // A shape that passes a stop this close passes it there.
 constexpr double near = 50.0;
 
 } // namespace
 
+double metresPerLongitudeDegree(double latitude) {
+    return metresPerDegree * std::max(std::cos(latitude * radiansPerDegree), 1e-9);
+}
+
+double eastward(double from, double to) {
+    const double degrees = to - from;
+    return degrees > 180.0 ? degrees - 360.0 : degrees < -180.0 ? degrees + 360.0 : degrees;
+}
+
 double greatCircle(const Place& a, const Place& b) {
-    const double dLatitude = (b.latitude - a.latitude) * radians;
-    const double dLongitude = (b.longitude - a.longitude) * radians;
+    const double dLatitude = (b.latitude - a.latitude) * radiansPerDegree;
+    const double dLongitude = (b.longitude - a.longitude) * radiansPerDegree;
     const double h = std::sin(dLatitude / 2) * std::sin(dLatitude / 2) +
-                     std::cos(a.latitude * radians) * std::cos(b.latitude * radians) *
+                     std::cos(a.latitude * radiansPerDegree) * std::cos(b.latitude * radiansPerDegree) *
                          std::sin(dLongitude / 2) * std::sin(dLongitude / 2);
-    return 2.0 * metresPerDegree / radians * std::asin(std::min(1.0, std::sqrt(h)));
+    return 2.0 * metresPerDegree / radiansPerDegree * std::asin(std::min(1.0, std::sqrt(h)));
 }
 
 Offset offsetBetween(const Place& a, const Place& b) {
-    double dLongitude = b.longitude - a.longitude;
-    // The short way round across the date line.
-    if (dLongitude > 180.0) {
-        dLongitude -= 360.0;
-    } else if (dLongitude < -180.0) {
-        dLongitude += 360.0;
-    }
-    const double middle = (a.latitude + b.latitude) / 2.0 * radians;
-    return {dLongitude * metresPerDegree * std::cos(middle), (b.latitude - a.latitude) * metresPerDegree};
+    return {eastward(a.longitude, b.longitude) * metresPerLongitudeDegree((a.latitude + b.latitude) / 2.0),
+            (b.latitude - a.latitude) * metresPerDegree};
 }
 
 std::optional<std::vector<double>> distancesAlongShape(const std::vector<Place>& shape,

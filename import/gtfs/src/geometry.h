@@ -12,8 +12,20 @@ struct Place {
     double longitude;
 };
 
+/// Radians in a degree: the one place the importer writes pi.
+constexpr double radiansPerDegree = 3.14159265358979323846 / 180.0;
+
 /// Metres per degree of latitude (and of longitude at the equator), on the mean earth sphere.
-constexpr double metresPerDegree = 6371008.8 * 3.14159265358979323846 / 180.0;
+constexpr double metresPerDegree = 6371008.8 * radiansPerDegree;
+
+/// Metres per degree of longitude at `latitude`: metresPerDegree times the cosine of the latitude,
+/// never below a nanometre so that it can divide. The fences are made and shrunk with it, each at
+/// its own stop's latitude.
+double metresPerLongitudeDegree(double latitude);
+
+/// The degrees of longitude from `from` east to `to` (negative westward), the short way round
+/// across the date line.
+double eastward(double from, double to);
 
 /// The great-circle distance between two places, in metres.
 double greatCircle(const Place& a, const Place& b);

@@ -2,6 +2,8 @@
 #include "database_writer.h"
 #include "feed_tables.h"
 #include "import_error.h"
+#include "progress.h"
+#include "text.h"
 
 #include <pathweave/gtfs/import.h>
 
@@ -11,9 +13,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <random>
 
 namespace pw::gtfs {
 
@@ -24,9 +27,18 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Flushes a file or a folder to the disk; the rename below is only as safe as what it renames.
+std::string nameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+[[noreturn]] void cannotWrite(const std::string& database, int error) {
+    throw ImportError("", "", 0, "cannot write '" + database + "': " + errnoText(error));
+}
+
+// Flushes a file or a folder to the disk; the database is only as safe as what is put in place.
 bool synced(const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY);
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     const bool done = descriptor >= 0 && fsync(descriptor) == 0;
     if (descriptor >= 0) {
         ::close(descriptor);
@@ -34,21 +46,33 @@ bool synced(const std::string& path) {
     return done;
 }
 
-// A new empty file beside the database, removed when the import does not succeed.
+// A new empty file beside the database, `.<name>.import-XXXXXX`, removed when it is not kept. It
+// is made with O_EXCL under names of its own choosing rather than by mkstemp, so that it gets the
+// permissions of any new file: the system applies the umask, which a library must not change even
+// for a moment (another thread may be making files).
 class TemporaryDatabase {
 public:
     explicit TemporaryDatabase(const std::string& database) {
-        const auto slash = database.rfind('/');
-        std::string pattern = folderOf(database) + "/." +
-                              (slash == std::string::npos ? database : database.substr(slash + 1)) +
-                              ".import-XXXXXX";
-        const int descriptor = mkstemp(pattern.data());
-        if (descriptor < 0) {
-            throw ImportError(
-                "", "", 0, "cannot make a temporary file beside '" + database + "': " + std::strerror(errno));
+        static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        const auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        std::mt19937_64 random(now ^ (static_cast<uint64_t>(getpid()) << 32));
+        const std::string stem = folderOf(database) + "/." + nameOf(database) + ".import-";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string name = stem;
+            for (int i = 0; i < 6; ++i) {
+                name += letters[random() % (sizeof letters - 1)];
+            }
+            const int descriptor = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (descriptor >= 0) {
+                ::close(descriptor);
+                path = name;
+                return;
+            }
+            if (errno != EEXIST) {
+                break;
+            }
         }
-        ::close(descriptor);
-        path = pattern;
+        cannotWrite(database, errno);
     }
     ~TemporaryDatabase() {
         if (!kept) {
@@ -66,11 +90,11 @@ public:
 
 class Connection {
 public:
-    explicit Connection(const std::string& path) {
+    Connection(const std::string& path, const std::string& database) {
         if (sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            const std::string why = sqlite3_errmsg(handle);
+            const std::string why = lowerCase(sqlite3_errmsg(handle));
             sqlite3_close(handle);
-            throw ImportError("", "", 0, "cannot open '" + path + "': " + why);
+            throw ImportError("", "", 0, "cannot write '" + database + "': " + why);
         }
     }
     ~Connection() { sqlite3_close(handle); }
@@ -82,6 +106,7 @@ public:
     sqlite3* handle = nullptr;
 };
 
+// What can be checked of the options before the feed is read.
 void checkOptions(const Options& options) {
     if (!(options.fenceRadius > 0.0) || !std::isfinite(options.fenceRadius)) {
         throw ImportError("", "", 0, "the fence radius must be a positive number of metres");
@@ -89,13 +114,46 @@ void checkOptions(const Options& options) {
     if (options.nonJourneyPointsId.empty()) {
         throw ImportError("", "", 0, "the non-journey points id must not be empty");
     }
+    if (!options.date.empty() && !toDay(options.date)) {
+        throw ImportError("", "", 0, "the date '" + options.date + "' is not a day YYYYMMDD");
+    }
 }
 
-// Asks the progress callback once more whether to go on, before a file is made or renamed.
-void goOnUnlessCancelled(const Options& options) {
-    if (options.progress && !options.progress(0, 0)) {
-        throw ImportError("", "", 0, "the import was cancelled");
+// Refuses a database name that cannot be written, before anything is read.
+void checkDatabase(const Options& options) {
+    if (options.database.empty()) {
+        throw ImportError("", "", 0, "no database file name is given");
     }
+    struct stat status {};
+    if (lstat(options.database.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) {
+            throw ImportError("", "", 0, "will not overwrite '" + options.database + "': it is a directory");
+        }
+        if (!options.force) {
+            throw ImportError("", "", 0, "will not overwrite '" + options.database + "': it exists");
+        }
+    }
+}
+
+// Puts the complete file in place: renamed over an existing database when forced, else linked to
+// its name, which fails rather than replace a file made meanwhile (the temporary name is then
+// removed with the TemporaryDatabase).
+void putInPlace(TemporaryDatabase& temporary, const Options& options) {
+    if (!synced(temporary.path)) {
+        cannotWrite(options.database, errno);
+    }
+    if (options.force) {
+        if (std::rename(temporary.path.c_str(), options.database.c_str()) != 0) {
+            cannotWrite(options.database, errno);
+        }
+        temporary.kept = true;
+    } else if (link(temporary.path.c_str(), options.database.c_str()) != 0) {
+        if (errno == EEXIST) {
+            throw ImportError("", "", 0, "will not overwrite '" + options.database + "': it exists");
+        }
+        cannotWrite(options.database, errno);
+    }
+    synced(folderOf(options.database));
 }
 
 void fail(Report& report, const ImportError& error) {
@@ -119,7 +177,8 @@ void buildNetwork(Feed& feed, const Options& options, Report& report, BuiltNetwo
         report.summary.tripsChosen += trip.chosen && trip.pattern < rejected ? 1 : 0;
     }
     network.plan = planNetwork(network.data, network.patterns, options, report.findings, report.summary);
-    measureDistances(feed, network.data, network.patterns, network.plan, report.findings, report.summary);
+    measureDistances(feed, network.data, network.patterns, options.progress, network.plan, report.findings,
+                     report.summary);
 }
 
 Report importInto(Feed& feed, const Options& options, sqlite3* database) {
@@ -137,31 +196,25 @@ Report importInto(Feed& feed, const Options& options, sqlite3* database) {
 Report importFeed(const Options& options) {
     Report report;
     try {
-        struct stat status {};
-        if (!options.force && lstat(options.database.c_str(), &status) == 0) {
-            throw ImportError(
-                "", "", 0, "will not overwrite '" + options.database + "': it exists (--force replaces it)");
-        }
+        // Everything that can be refused without the feed is refused before it is read: the
+        // temporary file made now tells whether the database's folder can be written.
+        checkOptions(options);
+        checkDatabase(options);
+        TemporaryDatabase temporary(options.database);
         BuiltNetwork network;
         {
             const std::unique_ptr<Feed> feed = Feed::open(options.feed);
             buildNetwork(*feed, options, report, network);
         }
-        goOnUnlessCancelled(options);
-        TemporaryDatabase temporary(options.database);
         {
-            Connection connection(temporary.path);
-            // The file is renamed into place only once complete: no journal is needed while it is made.
+            Connection connection(temporary.path, options.database);
+            // The file is put in place only once complete: no journal is needed while it is made.
             sqlite3_exec(connection.handle, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;", nullptr,
                          nullptr, nullptr);
             writeNetwork(connection.handle, network.data, network.plan, options);
         }
-        goOnUnlessCancelled(options);
-        if (!synced(temporary.path) || std::rename(temporary.path.c_str(), options.database.c_str()) != 0) {
-            throw ImportError("", "", 0, "cannot write '" + options.database + "': " + std::strerror(errno));
-        }
-        temporary.kept = true;
-        synced(folderOf(options.database));
+        goOnUnlessCancelled(options.progress);
+        putInPlace(temporary, options);
     } catch (const ImportError& error) {
         fail(report, error);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -18,5 +19,18 @@ public:
     std::string file;
     uint64_t line;
 };
+
+/// A reason given by the system or a library, worded as the importer's messages are: in lower case,
+/// but for a leading abbreviation ("CRC error").
+inline std::string lowerCase(std::string reason) {
+    if (reason.size() > 1 && reason[0] >= 'A' && reason[0] <= 'Z' &&
+        !(reason[1] >= 'A' && reason[1] <= 'Z')) {
+        reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
+    }
+    return reason;
+}
+
+/// The text of an errno value, in lower case.
+inline std::string errnoText(int error) { return lowerCase(std::strerror(error)); }
 
 } // namespace pw::gtfs

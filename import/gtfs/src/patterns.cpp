@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <queue>
 #include <unordered_map>
 
 namespace pw::gtfs {
@@ -12,8 +14,6 @@ namespace pw::gtfs {
 namespace {
 
 const std::string fileName = "stop_times.txt";
-// The shortest a stop_times row with times can be: "t,1:00:00,1:00:00,s,1\n".
-constexpr uint64_t minimumRowBytes = 22;
 
 // One usable row: a stop of a trip. 16 bytes, the budget of a row when the file must be sorted.
 struct Visit {
@@ -180,14 +180,31 @@ private:
     uint32_t lastTrip = none;
 };
 
+// Reads stop_times.txt, counting its rows in `rows`, and calls `handle(trip, visit, line)` for each
+// row of a known trip, `visit` null when the row is not usable.
+template <typename Handle>
+void readRows(Feed& feed, FeedData& data, Findings& findings, uint64_t& rows, const Progress& progress,
+              Handle&& handle) {
+    RowReader rowReader(data, findings);
+    CsvReader reader(feed, fileName, RowReader::columns(), findings, progress);
+    reader.read([&](const CsvRow& row) {
+        ++rows;
+        Visit visit{};
+        bool usable = false;
+        const uint32_t trip = rowReader.read(row, visit, usable);
+        if (trip != none) {
+            handle(trip, usable ? &visit : nullptr, row.line);
+        }
+    });
+}
+
 struct NotGrouped {};
 
 // One pass that keeps only the rows of the trip being read; throws NotGrouped when a trip's rows
 // turn out not to stand together.
 std::vector<Pattern> readGrouped(Feed& feed, FeedData& data, Findings& findings, uint64_t& rows,
-                                 const CsvReader::Progress& progress) {
+                                 const Progress& progress) {
     PatternBuilder builder(data, findings);
-    RowReader rowReader(data, findings);
     std::vector<bool> seen(data.trips.size());
     std::vector<Visit> visits;
     std::vector<uint64_t> lines;
@@ -199,72 +216,116 @@ std::vector<Pattern> readGrouped(Feed& feed, FeedData& data, Findings& findings,
         visits.clear();
         lines.clear();
     };
-    CsvReader reader(feed, fileName, RowReader::columns(), findings);
-    reader.read(
-        [&](const CsvRow& row) {
-            ++rows;
-            Visit visit{};
-            bool usable = false;
-            const uint32_t trip = rowReader.read(row, visit, usable);
-            if (trip == none) {
-                return;
+    readRows(feed, data, findings, rows, progress, [&](uint32_t trip, const Visit* visit, uint64_t line) {
+        if (trip != current) {
+            finishTrip();
+            if (seen[trip]) {
+                throw NotGrouped();
             }
-            if (trip != current) {
-                finishTrip();
-                if (seen[trip]) {
-                    throw NotGrouped();
-                }
-                seen[trip] = true;
-                current = trip;
-            }
-            if (usable) {
-                visits.push_back(visit);
-                lines.push_back(row.line);
-            }
-        },
-        progress);
+            seen[trip] = true;
+            current = trip;
+        }
+        if (visit != nullptr) {
+            visits.push_back(*visit);
+            lines.push_back(line);
+        }
+    });
     finishTrip();
     return builder.take();
 }
 
-// Reads every usable row into 16 bytes, sorts them by trip and stop_sequence and makes the
-// patterns from them.
-std::vector<Pattern> readUnordered(Feed& feed, FeedData& data, Findings& findings, uint64_t& rows,
-                                   const CsvReader::Progress& progress) {
-    RowReader rowReader(data, findings);
-    std::vector<Visit> all;
-    // Room for more rows than the file can hold: pages never written take no memory, and the
-    // vector never doubles (which would hold twice the rows for a moment).
-    all.reserve(static_cast<std::size_t>(feed.openFile(fileName)->size() / minimumRowBytes));
-    CsvReader reader(feed, fileName, RowReader::columns(), findings);
-    reader.read(
-        [&](const CsvRow& row) {
-            ++rows;
-            Visit visit{};
-            bool usable = false;
-            rowReader.read(row, visit, usable);
-            if (usable) {
-                all.push_back(visit);
+// The usable rows of a file whose trips are not grouped, 16 bytes each, in blocks of 1 MiB. The
+// store grows a block at a time and never moves what it holds, so memory holds each row once, and
+// reserves nothing on a guess at the number of rows: at most one block's untouched pages. Each
+// block is sorted once full; the blocks are then merged, each freed once it is used up.
+class VisitStore {
+public:
+    void add(const Visit& visit) {
+        if (blocks.empty() || blocks.back().size == blockSize) {
+            if (!blocks.empty()) {
+                blocks.back().sort();
             }
-        },
-        progress);
-    std::sort(all.begin(), all.end(), visitBefore);
-    PatternBuilder builder(data, findings);
-    std::vector<Visit> visits;
-    for (std::size_t start = 0, end = 0; start < all.size(); start = end) {
-        for (end = start; end < all.size() && all[end].trip == all[start].trip;) {
-            ++end;
+            // Not value-initialised: the pages of a block are touched only as rows fill them.
+            blocks.push_back({std::unique_ptr<Visit[]>(new Visit[blockSize]), 0, 0});
         }
-        visits.assign(all.begin() + static_cast<std::ptrdiff_t>(start),
-                      all.begin() + static_cast<std::ptrdiff_t>(end));
-        builder.addTrip(visits, nullptr);
+        Block& block = blocks.back();
+        block.visits[block.size++] = visit;
     }
+
+    // Calls `handle` with the visits of each trip in turn, each trip's in stop_sequence order,
+    // and `progress` now and then.
+    template <typename Handle> void forEachTrip(const Progress& progress, Handle&& handle) {
+        if (blocks.empty()) {
+            return;
+        }
+        blocks.back().sort();
+        // The blocks by their next visit, the block holding the first one on top.
+        const auto later = [this](std::size_t a, std::size_t b) { return visitBefore(next(b), next(a)); };
+        std::priority_queue<std::size_t, std::vector<std::size_t>, decltype(later)> heads(later);
+        for (std::size_t block = 0; block < blocks.size(); ++block) {
+            heads.push(block);
+        }
+        std::vector<Visit> visits;
+        while (!heads.empty()) {
+            const std::size_t at = heads.top();
+            heads.pop();
+            Block& block = blocks[at];
+            const Visit visit = block.visits[block.used++];
+            if (block.used < block.size) {
+                heads.push(at);
+            } else {
+                block.visits.reset();
+            }
+            if (!visits.empty() && visits.front().trip != visit.trip) {
+                handle(visits);
+                visits.clear();
+                goOnUnlessCancelledNowAndThen(progress);
+            }
+            visits.push_back(visit);
+        }
+        handle(visits);
+    }
+
+private:
+    static constexpr std::size_t blockSize = (1 << 20) / sizeof(Visit);
+
+    struct Block {
+        std::unique_ptr<Visit[]> visits;
+        std::size_t size; // rows written
+        std::size_t used; // rows merged
+        void sort() { std::sort(visits.get(), visits.get() + size, visitBefore); }
+    };
+
+    const Visit& next(std::size_t block) const { return blocks[block].visits[blocks[block].used]; }
+
+    void goOnUnlessCancelledNowAndThen(const Progress& progress) {
+        if (++trips % 4096 == 0) {
+            goOnUnlessCancelled(progress);
+        }
+    }
+
+    std::vector<Block> blocks;
+    uint64_t trips = 0;
+};
+
+// Reads every usable row into 16 bytes and makes the patterns from them, trip by trip in
+// stop_sequence order.
+std::vector<Pattern> readUnordered(Feed& feed, FeedData& data, Findings& findings, uint64_t& rows,
+                                   const Progress& progress) {
+    VisitStore store;
+    readRows(feed, data, findings, rows, progress, [&store](uint32_t, const Visit* visit, uint64_t) {
+        if (visit != nullptr) {
+            store.add(*visit);
+        }
+    });
+    PatternBuilder builder(data, findings);
+    store.forEachTrip(progress, [&builder](std::vector<Visit>& visits) { builder.addTrip(visits, nullptr); });
     return builder.take();
 }
 
 } // namespace
 
-Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const CsvReader::Progress& progress) {
+Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const Progress& progress) {
     Patterns result;
     Findings ofGroupedPass;
     try {

@@ -3,6 +3,7 @@
 #include "csv_reader.h"
 #include "feed.h"
 #include "feed_data.h"
+#include "progress.h"
 
 #include <pathweave/gtfs/findings.h>
 
@@ -33,8 +34,9 @@ struct Patterns {
 
 /// Reads stop_times.txt as a stream into patterns, and sets each chosen trip's pattern. When the
 /// file holds each trip's rows together (nearly every feed does) memory grows with trips,
-/// patterns and stops only; otherwise the file is read again into 16 bytes a row and sorted.
-/// Bad rows are reported and skipped.
-Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const CsvReader::Progress& progress);
+/// patterns and stops only; otherwise the file is read again into 16 bytes a row, held in blocks
+/// that are sorted and merged. Bad rows are reported and skipped. `progress` is called with the
+/// bytes of the file read, and asked whether to go on while the blocks are merged.
+Patterns readPatterns(Feed& feed, FeedData& data, Findings& findings, const Progress& progress);
 
 } // namespace pw::gtfs

@@ -106,6 +106,34 @@ std::vector<uint32_t> rankedPatterns(const FeedData& data, const std::vector<Pat
     return order;
 }
 
+// Left between the shrunk fences of two consecutive stops, so that no position lies in both: a
+// box edge shared to the last bit would still hold a position on it.
+constexpr double fenceGap = 0.5;
+
+// Two consecutive stops seen along one axis, in degrees as their fences are written: the metres of
+// each fence are divided by the metres of a degree at its own stop (for longitude, at its own
+// latitude), here as in the database writer.
+struct Axis {
+    double Offset::*half; // the side of the fence on this axis, in metres
+    double apart;         // degrees between the stops
+    double perDegreeA;    // metres in a degree at the first stop
+    double perDegreeB;    // and at the second
+
+    // Metres in a degree between the two stops, as their two fences measure it together: the
+    // harmonic mean of their scales, at which two full fences of radius R meet edge to edge when
+    // the stops lie 2 R apart.
+    double perDegree() const { return 2.0 / (1.0 / perDegreeA + 1.0 / perDegreeB); }
+    double metres() const { return apart * perDegree(); }
+
+    // Both fences reach the same degrees towards each other, so that they end `fenceGap` apart,
+    // either side of the middle, whatever their latitudes.
+    void shrink(Offset& a, Offset& b) const {
+        const double degrees = (metres() - fenceGap) / 2.0 / perDegree();
+        a.*half = std::min(a.*half, degrees * perDegreeA);
+        b.*half = std::min(b.*half, degrees * perDegreeB);
+    }
+};
+
 void shrinkFences(const FeedData& data, const std::vector<Pattern>& patterns, const Options& options,
                   NetworkPlan& plan, Findings& findings, Summary& summary) {
     const double radius = options.fenceRadius;
@@ -117,13 +145,15 @@ void shrinkFences(const FeedData& data, const std::vector<Pattern>& patterns, co
             const uint32_t b = pattern.stops[i + 1];
             const Stop& from = data.stops[a];
             const Stop& to = data.stops[b];
-            const Offset offset = offsetBetween({from.latitude, from.longitude}, {to.latitude, to.longitude});
-            const double east = std::fabs(offset.east);
-            const double north = std::fabs(offset.north);
-            if (east >= 2 * radius || north >= 2 * radius) {
+            const Axis north{&Offset::north, std::fabs(to.latitude - from.latitude), metresPerDegree,
+                             metresPerDegree};
+            const Axis east{&Offset::east, std::fabs(eastward(from.longitude, to.longitude)),
+                            metresPerLongitudeDegree(from.latitude), metresPerLongitudeDegree(to.latitude)};
+            // Full fences that end at least the gap apart on one axis stay as they are.
+            if (east.metres() >= 2 * radius + fenceGap || north.metres() >= 2 * radius + fenceGap) {
                 continue;
             }
-            if (std::max(east, north) < 2.0) {
+            if (std::max(east.metres(), north.metres()) < 2.0) {
                 if (tooClose.insert(std::minmax(a, b)).second) {
                     findings.add("fences-too-close", "stops.txt", 0,
                                  "stop_id '" + data.stopIds[a] + "' and '" + data.stopIds[b] + "'");
@@ -131,10 +161,7 @@ void shrinkFences(const FeedData& data, const std::vector<Pattern>& patterns, co
                 continue;
             }
             // Meet halfway along the axis on which the two stops lie further apart.
-            double Offset::*axis = east >= north ? &Offset::east : &Offset::north;
-            const double half = std::max(east, north) / 2;
-            plan.fences[a].*axis = std::min(plan.fences[a].*axis, half);
-            plan.fences[b].*axis = std::min(plan.fences[b].*axis, half);
+            (east.metres() >= north.metres() ? east : north).shrink(plan.fences[a], plan.fences[b]);
         }
     }
     for (const Offset& fence : plan.fences) {

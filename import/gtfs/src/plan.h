@@ -4,6 +4,7 @@
 #include "feed_data.h"
 #include "geometry.h"
 #include "patterns.h"
+#include "progress.h"
 
 #include <pathweave/gtfs/findings.h>
 #include <pathweave/gtfs/import.h>
@@ -48,8 +49,8 @@ NetworkPlan planNetwork(const FeedData& data, const std::vector<Pattern>& patter
                         Findings& findings, Summary& summary);
 
 /// Sets each journey's link distances from shape_dist_traveled, shapes.txt or the great circle,
-/// reading shapes.txt for the shapes it needs.
+/// reading shapes.txt for the shapes it needs and asking `progress` whether to go on meanwhile.
 void measureDistances(Feed& feed, const FeedData& data, const std::vector<Pattern>& patterns,
-                      NetworkPlan& plan, Findings& findings, Summary& summary);
+                      const Progress& progress, NetworkPlan& plan, Findings& findings, Summary& summary);
 
 } // namespace pw::gtfs

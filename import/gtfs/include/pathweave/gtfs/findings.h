@@ -1,5 +1,9 @@
 #pragma once
 
+// What the GTFS importer found wrong with a feed: each kind of finding with its code, its
+// severity and its message, and the findings of one import, counted by code with the first few
+// places of each. docs/gtfs-import.md lists the codes.
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -29,23 +33,33 @@ const char* severityName(Severity severity);
 /// million bad rows takes no more memory than one with ten.
 class Findings {
 public:
-    /// Where one occurrence is: a file of the feed and its line (1 is the header; 0 when the
-    /// finding is about the file or the feed as a whole).
+    /// One occurrence: where it is and what it is about.
     struct Example {
+        /// The file of the feed ("stop_times.txt"); empty when the finding is about the feed or
+        /// the options as a whole.
         std::string file;
+        /// The line of `file` where the row starts: 1 is the header; 0 when the finding is about
+        /// the file as a whole, or the line is not known.
         uint64_t line;
+        /// What was found there, naming the ids and values concerned ("stop_id 'X': '95', '0'").
         std::string detail;
     };
 
+    /// Every occurrence of one kind of finding.
     struct Group {
+        /// The kind, one of findingKinds().
         const FindingKind* kind;
+        /// Every occurrence, however many.
         uint64_t count = 0;
+        /// The first occurrences, in the order they were found: at most exampleLimit.
         std::vector<Example> examples;
     };
 
+    /// How many occurrences of each code keep their place as an Example.
     static constexpr std::size_t exampleLimit = 10;
 
-    /// Adds an occurrence of the finding `code`, which must be one of findingKinds().
+    /// Adds an occurrence of the finding `code`. Throws std::logic_error when `code` is none of
+    /// findingKinds(): a mistake of the code that adds it, not of the feed.
     void add(const std::string& code, const std::string& file, uint64_t line, const std::string& detail);
 
     /// Adds every occurrence of `other`, keeping the example limit.

@@ -11,29 +11,45 @@
 
 namespace pw::gtfs {
 
-/// What to import and how. Only `feed` and `database` must be set.
+/// What to import and how. Only `feed` and `database` must be set. The options that can be checked
+/// without the feed are checked before it is read; an option that is not as said here fails the
+/// import (Report::failure) and no file is left.
 struct Options {
     /// A GTFS feed: a zip file (its files at its top or in one folder) or a directory.
     std::string feed;
-    /// The network database to write. It is written to a temporary file beside it and renamed
-    /// into place when complete.
+    /// The network database to write; not empty, and not a directory. It is written to a temporary
+    /// file beside it (`.<name>.import-XXXXXX`, made before the feed is read, so that a folder that
+    /// cannot be written is refused at once) and put in place only when complete. The file gets
+    /// the permissions of any new file: 0666 less the process's umask.
     std::string database;
-    /// Replace an existing database; without it an existing file is refused.
+    /// Replace an existing database. Without it an existing file is refused before the feed is
+    /// read, and the complete file is put in place with link(), which fails rather than replace a
+    /// file made meanwhile; with it, rename() replaces the file.
     bool force = false;
     /// Mark every journey selectable, not only the most frequent pattern of each route and
     /// direction.
     bool allPatterns = false;
-    /// Half the side of each stop's geo-fence box, in metres.
+    /// Half the side of each stop's geo-fence box, in metres: positive and finite, or the import
+    /// fails before the feed is read.
     double fenceRadius = 30.0;
-    /// Keep only the trips that run on this day (YYYYMMDD); empty keeps every trip.
+    /// Keep only the trips that run on this day, YYYYMMDD (a day of the calendar: 20260230 is
+    /// none); empty keeps every trip. A text that is not such a day fails the import before the
+    /// feed is read; a day fails it too when the feed has neither calendar.txt nor
+    /// calendar_dates.txt.
     std::string date;
-    /// Keep only the trips of these route_ids; empty keeps every route.
+    /// Keep only the trips of these route_ids; empty keeps every route. A route_id that routes.txt
+    /// does not have fails the import (finding `unknown-route-option`).
     std::vector<std::string> routes;
-    /// The journey id under which the stops that no chosen trip serves are stored.
+    /// The journey id under which the stops that no chosen trip serves are stored. It must not be
+    /// empty (checked before the feed is read) nor the id of one of the imported journeys (known
+    /// once the feed is read; the import then fails).
     std::string nonJourneyPointsId = "NON_JOURNEY";
-    /// Called now and then while stop_times.txt is read, with the bytes read so far and its size
-    /// (0 when unknown), and with (0, 0) before the database file is made and before it is
-    /// renamed into place. Returning false cancels the import, which then leaves no file.
+    /// Called by importFeed on the thread that calls it, now and then: with the bytes of
+    /// stop_times.txt read so far and its size (0 when unknown) while that file is read (twice
+    /// when its trips are not grouped), and with (0, 0), nothing to show, while the other files
+    /// are read and the database is written and before the file is put in place. Returning false
+    /// cancels the import, which then leaves no file; an exception it throws passes out of
+    /// importFeed, which leaves no file either.
     std::function<bool(uint64_t read, uint64_t total)> progress;
 };
 
@@ -47,7 +63,7 @@ struct DistanceSources {
 /// What an import wrote.
 struct Summary {
     uint64_t tripsRead = 0;          ///< rows of trips.txt that were read without a finding
-    uint64_t tripsChosen = 0;        ///< trips that passed --date and --route and made a pattern
+    uint64_t tripsChosen = 0;        ///< trips kept by Options::date and routes that made a pattern
     uint64_t journeys = 0;           ///< one per trip pattern
     uint64_t selectableJourneys = 0; ///< journeys with SELECTABLE = 1
     uint64_t circularJourneys = 0;   ///< journeys marked IsCircular
@@ -65,15 +81,22 @@ struct Summary {
 struct Report {
     Findings findings;
     Summary summary;
-    /// Empty when the database was written; else why not, in lower case, naming the file.
+    /// Empty when the database was written; else why not: one phrase in lower case that names the
+    /// feed's file or the database it is about but not the feed itself, which the caller knows
+    /// ("stops.txt has no column stop_id", "will not overwrite 'network.db': it exists").
     std::string failure;
 
     bool succeeded() const { return failure.empty(); }
 };
 
-/// Imports a feed into a new network database. On failure no file is created or changed. Bad
-/// rows are skipped and reported as findings; the import fails on a missing required file or
-/// column, malformed CSV, a feed that yields no journey, or an error writing the database.
+/// Imports a feed into a new network database. Bad rows are skipped and reported as findings; the
+/// import fails on options that are not as Options says, a missing required file or column,
+/// malformed CSV, a feed that yields no journey, an error writing the database or a cancel, and
+/// then reports why in Report::failure: such failures are returned, not thrown. On failure no file
+/// is left and an existing database is as it was.
+///
+/// Throws std::bad_alloc when memory runs out, and passes on what `progress` throws; the
+/// temporary file is removed then too.
 Report importFeed(const Options& options);
 
 } // namespace pw::gtfs
