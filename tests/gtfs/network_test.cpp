@@ -130,7 +130,7 @@ TEST(GtfsImport, refusesAnExistingDatabaseUnlessForced) {
     std::ofstream(fixture.database()) << "mine";
     pw::gtfs::Report report = fixture.import();
     EXPECT_EQ(report.failure,
-              "will not overwrite '" + fixture.database() + "': it exists (--force replaces it)");
+              "will not overwrite '" + fixture.database() + "': it exists");
     EXPECT_EQ(pwtest::readFile(fixture.database()), "mine");
     pw::gtfs::Options options;
     options.force = true;
