@@ -9,6 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <pathweave/pathweave.h>
 
+#include <tuple>
+
 namespace {
 
 // The ids of journeys or link nodes, separated by spaces.

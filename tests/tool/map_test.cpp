@@ -31,12 +31,13 @@ INSERT INTO attributes VALUES ('P1', 'LAT', '1.006'), ('P1', 'LONG', '2.005'), (
   ('PY', 'LONG', '2.005');
 )sql";
 
-// The data of `pathweave map`'s page, up to the first "</script>"; it loads no script from elsewhere.
+// The data of `pathweave map`'s page, which loads no script from elsewhere and ends whole.
 json mapPage(std::vector<std::string> options) {
     options.insert(options.begin(), "map");
     const pwtest::ToolRun run = runTool(options);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out.find("<script src"), std::string::npos);
+    EXPECT_TRUE(run.out.find("<script src") == std::string::npos &&
+                run.out.substr(run.out.rfind("</script>")) == "</script>\n</body>\n</html>\n");
     const std::string open = R"(<script type="application/json" id="network-data">)";
     const std::size_t start = run.out.find(open) + open.size();
     return json::parse(run.out.substr(start, run.out.find("</script>", start) - start));
@@ -46,7 +47,6 @@ TEST(pathweaveMap, storesSharedNodesOnceWithTheChecksFindingsOnThem) {
     const pwtest::TempDatabase fixture(network);
     const std::string db = fixture.path(), track = fixture.folder() + "/track.csv";
     json page = mapPage({db, "--non-journey-points", "P", "--tiles", "https://t/{z}/{x}/{y}"});
-    // Read whole although N2's id holds "</script>". Nodes are named by their index in "nodes".
     page.erase("database");
     EXPECT_EQ(page, json::parse(R"({"cues": ["info", "chime"], "nodes": [
     {"id": "N1", "point": [1.006, 2.005], "box": [1, 2, 1.012, 2.01], "cues": [0]},
