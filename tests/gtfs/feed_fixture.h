@@ -1,38 +1,73 @@
 #pragma once
 
+// The example feed copied into a temporary folder, with some files replaced or removed, imported from
+// there, and the database read back.
+
 #include "support/temp_database.h"
 
+#include <gtest/gtest.h>
 #include <pathweave/gtfs/import.h>
 
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace pwtest {
 
-/// The example feed copied into a temporary folder, with some files replaced or removed, and
-/// imported from there into `database()`.
-class FeedFixture {
-public:
+inline std::string example(const std::string& name) { return readFile(PATHWEAVE_EXAMPLE_FEED "/" + name); }
+
+/// The values of the first column of the rows that `sql` selects from `database`.
+inline std::vector<std::string> rows(const std::string& database, const std::string& sql) {
+    std::vector<std::string> result;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const auto add = [](void* to, int, char** values, char**) {
+        static_cast<std::vector<std::string>*>(to)->push_back(values[0] != nullptr ? values[0] : "NULL");
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), add, &result, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    return result;
+}
+
+/// The findings of a report as "code:count" in report order, then the place of the first example.
+inline std::string findings(const pw::gtfs::Report& report) {
+    std::string text, first;
+    for (const auto* group : report.findings.ordered()) {
+        text += std::string(group->kind->code) + ":" + std::to_string(group->count) + " ";
+        first = first.empty()
+                    ? "at " + group->examples[0].file + ":" + std::to_string(group->examples[0].line)
+                    : first;
+    }
+    return text + first;
+}
+
+struct FeedFixture {
     /// Each replacement is a file name and its new text; no text removes the file.
-    explicit FeedFixture(const std::map<std::string, std::optional<std::string>>& replacements = {});
+    explicit FeedFixture(const std::map<std::string, std::optional<std::string>>& replacements = {}) {
+        std::filesystem::remove(database);
+        std::filesystem::copy(PATHWEAVE_EXAMPLE_FEED, feed);
+        for (const auto& [name, text] : replacements) {
+            std::filesystem::remove(feed + "/" + name);
+            if (text) {
+                std::ofstream(feed + "/" + name, std::ios::binary) << *text;
+            }
+        }
+    }
 
-    const std::string& feed() const { return feedFolder; }
-    std::string database() const { return scratch.folder() + "/network.db"; }
+    /// Imports the feed with `options`, whose database (and feed, unless given) are filled in.
+    pw::gtfs::Report import(pw::gtfs::Options options = {}) const {
+        options.feed = options.feed.empty() ? feed : options.feed;
+        options.database = database;
+        return pw::gtfs::importFeed(options);
+    }
 
-    /// Imports the feed with `options`, whose feed and database are filled in.
-    pw::gtfs::Report import(pw::gtfs::Options options = {}) const;
-
-    /// Every row of the database's six tables as text, sorted within each table.
-    std::vector<std::string> tableRows() const;
-
-private:
-    TempDatabase scratch{""};
-    std::string feedFolder;
+    const TempDatabase scratch{""};
+    const std::string feed = scratch.folder() + "/feed";
+    const std::string database = scratch.path();
 };
-
-/// The finding codes of a report with their counts, as "code:count", in report order.
-std::vector<std::string> findingCounts(const pw::gtfs::Report& report);
 
 } // namespace pwtest

@@ -5,180 +5,106 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/stat.h>
-
-#include <sstream>
+#include <filesystem>
+#include <fstream>
+#include <tuple>
 
 namespace {
 
 using nlohmann::json;
 using pwtest::runTool;
-using pwtest::TempDatabase;
 
-// Journeys A (N1 -> N2 -> N3) and B (N3 -> N4) share N3. The fences of N1 and N2 overlap, N4 has
-// no box, and C's N5 has its point outside its box. The non-journey points P hold X and Y. N2's
-// id would end the page's data element if it went in as it is.
+// Journeys A (N1 -> N2 -> N3) and B (N3 -> N4) share N3; the fences of N1 and N2 overlap, N4 has no
+// box; the non-journey points P hold X and Y. N2's id would end the page's data element as it is.
 const std::string network = pwtest::schemaSql() + R"sql(
 INSERT INTO cues VALUES ('chime', 'LINK_ENTRY_TRANSITION', ''), ('info', 'SIMPLE', '');
-INSERT INTO journeys VALUES ('A', '', 'chime', '', 1), ('B', '', '', '', 1), ('C', '', '', '', 1);
-INSERT INTO Journey_links VALUES ('A', 'L1'), ('A', 'L2'), ('B', 'L3'), ('C', 'L4'), ('P', 'L5');
+INSERT INTO journeys VALUES ('A', '', 'chime', '', 1), ('B', '', '', '', 1);
+INSERT INTO Journey_links VALUES ('A', 'L1'), ('A', 'L2'), ('B', 'L3'), ('P', 'L4');
 INSERT INTO links VALUES ('L1', 'N1', 'N2</script>', 10), ('L2', 'N2</script>', 'N3', 20),
-  ('L3', 'N3', 'N4', 5), ('L4', 'N5', 'N6', 1), ('L5', 'X', 'Y', 0);
-INSERT INTO link_nodes VALUES ('N1', 'P1', 'info', 1.0, 1.012, 2.0, 2.01),
-  ('N2</script>', 'P2', '', 1.01, 1.022, 2.0, 2.01), ('N3', 'P3', '', 1.03, 1.04, 2.0, 2.01), ('N4', 'P4', '', 0, 0, 0, 0),
-  ('N5', 'P5', '', 1.1, 1.11, 2.0, 2.01), ('N6', 'P6', '', 1.12, 1.13, 2.0, 2.01),
+  ('L3', 'N3', 'N4', 5), ('L4', 'X', 'Y', 0);
+INSERT INTO link_nodes VALUES ('N1', 'P1', 'info', 1.0, 1.012, 2.0, 2.01), ('N4', 'P4', '', 0, 0, 0, 0),
+  ('N2</script>', 'P2', '', 1.01, 1.022, 2.0, 2.01), ('N3', 'P3', '', 1.03, 1.04, 2.0, 2.01),
   ('X', 'PX', '', 1.06, 1.07, 2.0, 2.01), ('Y', 'PY', '', 1.08, 1.09, 2.0, 2.01);
 INSERT INTO attributes VALUES ('P1', 'LAT', '1.006'), ('P1', 'LONG', '2.005'), ('P2', 'LAT', '1.016'),
   ('P2', 'LONG', '2.005'), ('P3', 'LAT', '1.035'), ('P3', 'LONG', '2.005'), ('P4', 'LAT', '1.05'),
-  ('P4', 'LONG', '2.02'), ('P5', 'LAT', '1.15'), ('P5', 'LONG', '2.005'), ('P6', 'LAT', '1.125'),
-  ('P6', 'LONG', '2.005'), ('PX', 'LAT', '1.065'), ('PX', 'LONG', '2.005'), ('PY', 'LAT', '1.085'),
+  ('P4', 'LONG', '2.02'), ('PX', 'LAT', '1.065'), ('PX', 'LONG', '2.005'), ('PY', 'LAT', '1.085'),
   ('PY', 'LONG', '2.005');
 )sql";
 
-struct Page {
-    std::string html;
-    json data;
-};
-
-Page mapPage(const std::vector<std::string>& options) {
-    std::vector<std::string> words = {"map"};
-    words.insert(words.end(), options.begin(), options.end());
-    const pwtest::ToolRun run = runTool(words);
+// The data of `pathweave map`'s page, which loads no script from elsewhere and ends whole.
+json mapPage(std::vector<std::string> options) {
+    options.insert(options.begin(), "map");
+    const pwtest::ToolRun run = runTool(options);
     EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(run.out.find("<script src") == std::string::npos &&
+                run.out.substr(run.out.rfind("</script>")) == "</script>\n</body>\n</html>\n");
     const std::string open = R"(<script type="application/json" id="network-data">)";
     const std::size_t start = run.out.find(open) + open.size();
-    return {run.out, json::parse(run.out.substr(start, run.out.find("</script>", start) - start))};
+    return json::parse(run.out.substr(start, run.out.find("</script>", start) - start));
 }
 
-// The ids of the nodes that a list of node indices names.
-json ids(const Page& page, const json& indices) {
-    json result = json::array();
-    for (const json& index : indices) {
-        result.push_back(page.data["nodes"][index.get<std::size_t>()]["id"]);
+TEST(pathweaveMap, storesSharedNodesOnceWithTheChecksFindingsOnThem) {
+    const pwtest::TempDatabase fixture(network);
+    const std::string db = fixture.path(), track = fixture.folder() + "/track.csv";
+    json page = mapPage({db, "--non-journey-points", "P", "--tiles", "https://t/{z}/{x}/{y}"});
+    page.erase("database");
+    EXPECT_EQ(page, json::parse(R"({"cues": ["info", "chime"], "nodes": [
+    {"id": "N1", "point": [1.006, 2.005], "box": [1, 2, 1.012, 2.01], "cues": [0]},
+    {"id": "N2</script>", "point": [1.016, 2.005], "box": [1.01, 2, 1.022, 2.01], "cues": []},
+    {"id": "N3", "point": [1.035, 2.005], "box": [1.03, 2, 1.04, 2.01], "cues": []},
+    {"id": "N4", "point": [1.05, 2.02], "cues": []},
+    {"id": "X", "point": [1.065, 2.005], "box": [1.06, 2, 1.07, 2.01], "cues": []},
+    {"id": "Y", "point": [1.085, 2.005], "box": [1.08, 2, 1.09, 2.01], "cues": []}], "journeys": [
+    {"id": "A", "order": "Standard", "nodes": [0, 1, 2], "distances": [0, 10, 30], "transitions": [1, 1, 1]},
+    {"id": "B", "order": "Standard", "nodes": [2, 3], "distances": [0, 5], "transitions": [-1, -1]}],
+    "nonJourneyPoints": {"id": "P", "nodes": [4, 5]},
+    "findings": [{"code": "missing-box", "severity": "warning", "nodes": [3], "text": "link node 'N4'"},
+        {"code": "overlapping-fences", "severity": "warning", "journey": "A", "nodes": [0, 1],
+         "text": "journey 'A': link nodes 1 'N1' and 2 'N2</script>' overlap over 222.4 m x 1111.8 m"}],
+    "unplaced": [{"code": "missing-index", "count": 2, "severity": "info"}],
+    "tiles": {"url": "https://t/{z}/{x}/{y}", "credit": ""}, "track": null})"));
+
+    // Only what concerns journey A, and a replay along it: north at 22 m a second.
+    std::string csv = "time,lat,lon\n";
+    for (int time = 0; time <= 220; time += 5) {
+        csv += std::to_string(time) + "," + std::to_string(1.002 + time * 0.0002) + ",2.005\n";
     }
-    return result;
-}
-
-TEST(pathweaveMap, storesSharedNodesOnceAndJourneysInTravellingOrder) {
-    const TempDatabase fixture(network);
-    const Page page =
-        mapPage({fixture.path(), "--non-journey-points", "P", "--tiles", "https://t.test/{z}/{x}/{y}"});
-    std::vector<std::string> nodeIds;
-    for (const json& node : page.data["nodes"]) {
-        nodeIds.push_back(node["id"]);
-    }
-    EXPECT_EQ(nodeIds, (std::vector<std::string>{"N1", "N2</script>", "N3", "N4", "N5", "N6", "X", "Y"}));
-    EXPECT_EQ(page.data["nodes"][0],
-              json::parse(R"({"id":"N1","point":[1.006,2.005],"box":[1,2,1.012,2.01],"cues":[0]})"));
-    EXPECT_EQ(page.data["nodes"][3], json::parse(R"({"id":"N4","point":[1.05,2.02],"cues":[]})"));
-
-    const json& journeys = page.data["journeys"];
-    ASSERT_EQ(journeys.size(), 3u);
-    EXPECT_EQ(ids(page, journeys[0]["nodes"]), json({"N1", "N2</script>", "N3"}));
-    EXPECT_EQ(journeys[0]["distances"], json({0, 10, 30}));
-    EXPECT_EQ(ids(page, journeys[1]["nodes"]), json({"N3", "N4"}));
-    EXPECT_EQ(ids(page, page.data["nonJourneyPoints"]["nodes"]), json({"X", "Y"}));
-    EXPECT_EQ(page.data["cues"][journeys[0]["transitions"][1].get<std::size_t>()], "chime");
-    EXPECT_EQ(page.data["tiles"], json({{"url", "https://t.test/{z}/{x}/{y}"}, {"credit", ""}}));
-
-    // Only the page's own three script elements end.
-    std::size_t ends = 0;
-    for (std::size_t at = page.html.find("</script"); at != std::string::npos;
-         at = page.html.find("</script", at + 1)) {
-        ++ends;
-    }
-    EXPECT_EQ(ends, 3u);
-    EXPECT_EQ(page.html.find("<script src"), std::string::npos);
-}
-
-TEST(pathweaveMap, placesTheChecksFindingsOnTheNodesOfTheJourneysShown) {
-    const TempDatabase fixture(network);
-    const Page all = mapPage({fixture.path(), "--non-journey-points", "P"});
-    std::vector<std::pair<std::string, json>> placed;
-    for (const json& finding : all.data["findings"]) {
-        placed.emplace_back(finding["code"], ids(all, finding["nodes"]));
-    }
-    EXPECT_EQ(placed,
-              (std::vector<std::pair<std::string, json>>{{"missing-box", {"N4"}},
-                                                         {"point-outside-box", {"N5"}},
-                                                         {"overlapping-fences", {"N1", "N2</script>"}}}));
-    EXPECT_EQ(all.data["findings"].back().value("journey", ""), "A");
-    EXPECT_EQ(all.data["unplaced"], json::parse(R"([{"severity":"info","code":"missing-index","count":2}])"));
-
-    const Page onlyA = mapPage({fixture.path(), "--journey", "A"});
-    ASSERT_EQ(onlyA.data["findings"].size(), 1u) << onlyA.data["findings"];
-    EXPECT_EQ(onlyA.data["findings"][0]["code"], "overlapping-fences");
-    EXPECT_EQ(onlyA.data["journeys"].size(), 1u);
-}
-
-TEST(pathweaveMap, drawsTheEventsOfTheSameReplayAsPathweaveReplay) {
-    const TempDatabase folder("");
-    const std::string database = folder.folder() + "/sample.db";
-    ASSERT_EQ(runTool({"sample", "-o", database}).exitCode, 0);
-    const std::vector<std::string> options = {"--journey", "MARKET", "--non-journey-points", "NJP"};
-    std::vector<std::string> words = {"replay", database, PATHWEAVE_SAMPLE_TRACK_CSV, "--format", "json"};
-    words.insert(words.end(), options.begin(), options.end());
-    const pwtest::ToolRun replay = runTool(words);
-    words = {database, "--track", PATHWEAVE_SAMPLE_TRACK_CSV};
-    words.insert(words.end(), options.begin(), options.end());
-    const Page page = mapPage(words);
-
-    std::vector<json> expected;
-    std::istringstream lines(replay.out);
-    for (std::string line; std::getline(lines, line);) {
-        const json event = json::parse(line);
-        if (event["event"] != "start" && event["event"] != "end") {
-            expected.push_back({event["time"], event["event"], event.value("node", "")});
-        }
-    }
-    std::vector<json> drawn;
-    for (const json& event : page.data["track"]["events"]) {
-        drawn.push_back(
-            {event["time"], event["event"], event.contains("node") ? ids(page, {event["node"]})[0] : ""});
-        EXPECT_EQ(event["at"].size(), 2u);
-    }
-    EXPECT_GT(expected.size(), 10u);
-    EXPECT_EQ(drawn, expected);
-    EXPECT_EQ(page.data["track"]["summary"], "Visited 9 of 9 stops, in journey order; MKT09 is current.");
+    std::ofstream(track) << csv;
+    const json onlyA = mapPage({db, "--journey", "A", "--track", track});
+    EXPECT_EQ(onlyA["nodes"], json(page["nodes"].begin(), page["nodes"].begin() + 3));
+    EXPECT_EQ(onlyA["journeys"], json::array({page["journeys"][0]}));
+    EXPECT_EQ(onlyA["findings"], json::array({page["findings"][1]}));
+    EXPECT_EQ(onlyA["track"]["events"], json::parse(R"([
+        {"time": 5, "event": "arrived", "node": 0, "at": [1.003, 2.005]},
+        {"time": 45, "event": "departed", "node": 0, "at": [1.011, 2.005]},
+        {"time": 45, "event": "arrived", "node": 1, "at": [1.011, 2.005]},
+        {"time": 110, "event": "departed", "node": 1, "at": [1.024, 2.005]},
+        {"time": 145, "event": "arrived", "node": 2, "at": [1.031, 2.005]},
+        {"time": 145, "event": "completed", "at": [1.031, 2.005]},
+        {"time": 200, "event": "departed", "node": 2, "at": [1.042, 2.005]}])"));
+    EXPECT_EQ(onlyA["track"]["summary"], "Visited 3 of 3 stops, in journey order; N3 is current.");
 }
 
 TEST(pathweaveMap, refusesWhatItCannotShowAndWritesNothing) {
-    const TempDatabase fixture(network);
-    const std::string page = fixture.folder() + "/page.html";
-    // Never read: the command line is refused first.
-    const std::string track = fixture.folder() + "/track.csv";
-    const struct {
-        std::vector<std::string> options;
-        int exitCode;
-        std::string error;
-    } cases[] = {
-        {{fixture.path(), "--track", track},
-         2,
-         "--track needs exactly one --journey, the journey that the track drives"},
-        {{fixture.path(), "--track", track, "--journey", "A", "--journey", "B"},
-         2,
-         "--track needs exactly one --journey, the journey that the track drives"},
-        {{fixture.path(), "--journey", "Z"}, 1, "no journey 'Z' in database '" + fixture.path() + "'"},
-        {{fixture.path(), "--journey", "A", "--journey", "Z"},
-         1,
-         "no journey 'Z' in database '" + fixture.path() + "'"},
-        {{fixture.path(), "--tiles", "https://t.test/{z}/{x}.png"},
-         2,
-         "--tiles 'https://t.test/{z}/{x}.png' has no {y}: give a URL template such as "
-         "https://tile.example.org/{z}/{x}/{y}.png"},
-        {{fixture.folder() + "/none.db"}, 3, ""},
+    const pwtest::TempDatabase fixture(network);
+    // The track is never read: the command line is refused first.
+    const std::string db = fixture.path(), out = fixture.folder() + "/page.html", track = db + ".csv";
+    const std::string oneJourney = "--track needs exactly one --journey, the journey that the track drives";
+    const std::string noY = "--tiles 'https://t/{z}/{x}.png' has no {y}: give a URL template such as "
+                            "https://tile.example.org/{z}/{x}/{y}.png";
+    const std::string noZ = "no journey 'Z' in database '" + db + "'";
+    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
+        {{"map", db, "-o", out, "--track", track}, 2, oneJourney},
+        {{"map", db, "-o", out, "--track", track, "--journey", "A", "--journey", "B"}, 2, oneJourney},
+        {{"map", db, "-o", out, "--journey", "A", "--journey", "Z"}, 1, noZ},
+        {{"map", db, "-o", out, "--tiles", "https://t/{z}/{x}.png"}, 2, noY},
     };
-    for (const auto& test : cases) {
-        std::vector<std::string> words = {"map", "-o", page};
-        words.insert(words.end(), test.options.begin(), test.options.end());
+    for (const auto& [words, exitCode, error] : cases) {
         const pwtest::ToolRun run = runTool(words);
-        EXPECT_EQ(run.exitCode, test.exitCode) << run.err;
-        if (!test.error.empty()) {
-            const std::string hint = test.exitCode == 2 ? "Run 'pathweave help map' for usage.\n" : "";
-            EXPECT_EQ(run.err, "pathweave: " + test.error + "\n" + hint);
-        }
-        struct stat status {};
-        EXPECT_NE(stat(page.c_str(), &status), 0) << "wrote " << page;
+        EXPECT_EQ(run.exitCode, exitCode) << run.err;
+        EXPECT_EQ(run.err, "pathweave: " + error + "\n" +
+                               (exitCode == 2 ? "Run 'pathweave help map' for usage.\n" : ""));
+        EXPECT_FALSE(std::filesystem::exists(out));
     }
 }
 
