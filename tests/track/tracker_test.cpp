@@ -85,6 +85,7 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
         std::string events;
         pw::CJourney::JourneyOrder order = pw::CJourney::Standard;
         Tracker::Start start = Tracker::Start::FirstNode;
+        pw::track::Rules rules = pw::track::Rules();
     } cases[] = {
         // A track along a fence's edge, in and out of it every fix.
         {line,
@@ -118,13 +119,27 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
         {line, {{0, -10, 0}, {5, 0, 0}, {10, 230, 0}, {15, 10, 0}, {20, 20, 0}}, "5 arrived A"},
         // Off the journey 20 s after going 150 m from its route, back on when near it.
         {line, path(0, {{0, 0}, {0, 400}, {0, 0}}), "2 arrived A, 7 departed A, 36 off, 65 back on"},
-        // Resumed between B and C: C, the nearest stop ahead, comes next.
+        // Resumed between B and C: C, the nearest stop ahead, comes next; resumed before A: A.
         {line, path(0, {{250, 0}, {400, 0}}), "15 arrived C, 15 completed", pw::CJourney::Standard,
          Tracker::Start::NearestNodeAhead},
+        {line, path(0, {{-100, 0}, {450, 0}}),
+         "10 arrived A, 17 departed A, 30 arrived B, 37 departed B, 50 arrived C, 50 completed",
+         pw::CJourney::Standard, Tracker::Start::NearestNodeAhead},
+        // A long outage: the step across it passes every stop on its way.
+        {{{"A", 0, 0}, {"B", 200, 0}, {"C", 400, 0}, {"D", 600, 0}},
+         path(0, {{-30, 0}, {100, 0}}) + path(60, {{500, 0}, {650, 0}}),
+         "3 arrived A, 10 departed A, 60 passed B, 60 passed C, 70 arrived D, 70 completed"},
+        // Rules out of range work as the defaults: the track along a fence's edge again.
+        {line,
+         {{0, 0, 19}, {1, 5, 21}, {2, 10, 19}, {3, 15, 22}, {4, 20, 19}, {5, 25, 23}, {6, 60, 0}, {9, 70, 0}},
+         "1 arrived A, 9 departed A",
+         pw::CJourney::Standard,
+         Tracker::Start::FirstNode,
+         pw::track::Rules{0, std::nan(""), -1.0, std::nan(""), 0}},
     };
     for (const auto& test : cases) {
         pw::CJourney journey = journeyOf(test.stops, test.order);
-        Tracker tracker(journey, pw::track::Rules(), test.start);
+        Tracker tracker(journey, test.rules, test.start);
         EXPECT_EQ(drive(tracker, journey, test.track), test.events);
     }
 }
