@@ -42,13 +42,15 @@ std::map<std::string, std::vector<json>> featuresOf(const pwtest::ToolRun& run) 
     return features;
 }
 
-TEST(pathweaveGeojson, writesPointsBoxesAndLinesLongitudeFirstWithoutRoot) {
-    const TempDatabase fixture(network);
+TEST(pathweaveGeojson, writesPointsBoxesAndLinesLongitudeFirstLeavingOutRootAndWhatIsNotFinite) {
+    const TempDatabase fixture(network +
+                               "UPDATE attributes SET value = '9e999' WHERE id = 'PB' AND symbol = 'LAT';"
+                               "UPDATE link_nodes SET BBLATMIN = -9e999 WHERE LINKNODE_ID = 'A';");
     const pwtest::ToolRun run = runTool({"geojson", fixture.path()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     auto features = featuresOf(run);
-    ASSERT_EQ(features["Point"].size(), 4u) << run.out;
-    ASSERT_EQ(features["Polygon"].size(), 3u);
+    ASSERT_EQ(features["Point"].size(), 3u) << run.out;
+    ASSERT_EQ(features["Polygon"].size(), 2u);
     ASSERT_EQ(features["LineString"].size(), 1u) << "K has a single placed node";
 
     EXPECT_EQ(features["Point"][0]["geometry"]["coordinates"], json({2.05, 1.05}));
@@ -56,44 +58,27 @@ TEST(pathweaveGeojson, writesPointsBoxesAndLinesLongitudeFirstWithoutRoot) {
         features["Point"][0]["properties"],
         (json{
             {"journey", "J"}, {"id", "A"}, {"distance", 0}, {"cues", {"info"}}, {"transitionCue", "chime"}}));
-    EXPECT_EQ(features["Point"][2]["properties"]["id"], "D") << "only 0,0 means no coordinates";
-    EXPECT_EQ(features["Point"][3]["properties"]["id"], "E");
-    EXPECT_EQ(features["LineString"][0]["geometry"]["coordinates"],
-              json({{2.05, 1.05}, {2.04, 1.25}, {2.06, 0}}));
+    EXPECT_EQ(features["Point"][1]["properties"]["id"], "D") << "only 0,0 means no coordinates";
+    EXPECT_EQ(features["Point"][2]["properties"]["id"], "E");
+    EXPECT_EQ(features["LineString"][0]["geometry"]["coordinates"], json({{2.05, 1.05}, {2.06, 0}}));
 
-    const json& a = features["Polygon"][0];
-    EXPECT_EQ(a["properties"], (json{{"journey", "J"}, {"id", "A"}}));
-    EXPECT_EQ(a["geometry"]["coordinates"],
-              json({{{2.0, 1.0}, {2.1, 1.0}, {2.1, 1.1}, {2.0, 1.1}, {2.0, 1.0}}}))
+    const json& b = features["Polygon"][0];
+    EXPECT_EQ(b["properties"], (json{{"journey", "J"}, {"id", "B"}}));
+    EXPECT_EQ(b["geometry"]["coordinates"],
+              json({{{2.0, 1.2}, {2.1, 1.2}, {2.1, 1.3}, {2.0, 1.3}, {2.0, 1.2}}}))
         << "a closed ring, counterclockwise from the south-west corner";
     EXPECT_EQ(run.out.find("ROOT"), std::string::npos);
-}
 
-TEST(pathweaveGeojson, writesNonJourneyPointsWithoutALineAndOneJourneyOnRequest) {
-    const TempDatabase fixture(network);
-    auto features = featuresOf(runTool({"geojson", fixture.path(), "--non-journey-points", "P"}));
-    ASSERT_EQ(features["Point"].size(), 5u);
+    // The non-journey points come first, without a line; one journey on request.
+    features = featuresOf(runTool({"geojson", fixture.path(), "--non-journey-points", "P"}));
+    ASSERT_EQ(features["Point"].size(), 4u);
     EXPECT_EQ(features["Point"][0]["properties"]["journey"], "P");
     EXPECT_EQ(features["Point"][0]["geometry"]["coordinates"], json({2.1, 1.3}));
-    EXPECT_EQ(features["Polygon"].size(), 4u);
+    EXPECT_EQ(features["Polygon"].size(), 3u);
     EXPECT_EQ(features["LineString"].size(), 1u);
-
     features = featuresOf(runTool({"geojson", fixture.path(), "--journey", "K"}));
     ASSERT_EQ(features["Point"].size(), 1u);
     EXPECT_EQ(features["Point"][0]["properties"]["id"], "E");
-}
-
-TEST(pathweaveGeojson, leavesOutWhatIsNotFinite) {
-    const TempDatabase fixture(network +
-                               "UPDATE attributes SET value = '9e999' WHERE id = 'PB' AND symbol = 'LAT';"
-                               "UPDATE link_nodes SET BBLATMIN = -9e999 WHERE LINKNODE_ID = 'A';");
-    const pwtest::ToolRun run = runTool({"geojson", fixture.path()});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    auto features = featuresOf(run);
-    ASSERT_EQ(features["Point"].size(), 3u);
-    EXPECT_EQ(features["Point"][1]["properties"]["id"], "D");
-    ASSERT_EQ(features["Polygon"].size(), 2u);
-    EXPECT_EQ(features["Polygon"][0]["properties"]["id"], "B");
 }
 
 } // namespace
