@@ -86,10 +86,9 @@ TEST(pathweaveReplay, naiveTabulatesEnteringLeavingAndTheCurrentNode) {
                        "Visited 2 of 3 stops, missed D, in journey order; B is current.\n");
 }
 
-TEST(pathweaveReplay, tabulatesTheTrackersEvents) {
+TEST(pathweaveReplay, tabulatesTheTrackersEventsOrWritesOneJsonObjectPerEvent) {
     Fixture fixture(street);
-    const pwtest::ToolRun run =
-        fixture.replay("time,lat,lon,accuracy\n" + northwards(0.9994, 1.0026), {}, "K");
+    pwtest::ToolRun run = fixture.replay("time,lat,lon,accuracy\n" + northwards(0.9994, 1.0026), {}, "K");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "time  event     node  transition  cues\n"
@@ -99,11 +98,8 @@ TEST(pathweaveReplay, tabulatesTheTrackersEvents) {
                        "  28  arrived   F     chime\n"
                        "  32  end       K\n"
                        "Visited 2 of 3 stops, missed G, in journey order; F is current.\n");
-}
 
-TEST(pathweaveReplay, writesOneJsonObjectPerEvent) {
-    Fixture fixture(street);
-    const pwtest::ToolRun run = fixture.replay(northwards(1.0014, 1.0042, 40), {"--format", "json"}, "K");
+    run = fixture.replay(northwards(1.0014, 1.0042, 40), {"--format", "json"}, "K");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(jsonLines(run.out),
               jsonLines(R"({"time":40,"event":"start","journey":"K","entryCue":null,"globalCues":[]}
@@ -143,39 +139,28 @@ TEST(pathweaveReplay, strictFailsWhenAStopIsMissedRepeatedOrOutOfOrder) {
 
 TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLinesInAFileOrOnStandardInput) {
     Fixture fixture(street);
-    const struct {
-        std::string track;
-        std::string err;
-    } cases[] = {
-        {"0,0.9999,2.0\n1,91.5,2.0\n2,1.0,2.0\n1,1.0,2.0\n3,1.0,2.0,80\n4,1.0005,2.0\n",
-         "line 2: latitude 91.5, longitude 2 is no position on Earth; the fix is left out\n"
-         "line 4: time 1 is earlier than the fix before it (2); the fix is left out\n"
-         "line 5: accuracy 80 m is worse than 50 m; the fix is left out\n"},
-        {"$GPRMC,120000.00,A,0059.994,N,00200.000,E,0.0,0.0,010124,,,A*51\n"
-         "$GPGGA,120001.00,0059.997,N,00200.000,E,1,08,1.0,10.0,M,0.0,M,,*6F\n"
-         "$GPGGA,120002.00,0100.000,N,00200.000,E,1,08,1.0,10.0,M,0.0,M,,*67\n"
-         "$GPRMC,120003.00,V,,,,,,,010124,,,N*7B\n"
-         "$GPRMC,120003.00,A,0100.003,N,00200.000,E,0.5,0.0,010124,,,A*5D\n",
-         "line 3: the NMEA checksum does not match; the fix is left out\n"
-         "line 4: the receiver had no fix; the fix is left out\n"},
-    };
-    // The NMEA track comes on standard input.
-    for (const auto& test : cases) {
-        const bool nmea = test.track[0] == '$';
-        const pwtest::ToolRun run =
-            nmea ? runTool({"replay", fixture.database.path(), "--journey", "K", "-", "--format", "json"},
-                           test.track)
-                 : fixture.replay(test.track, {"--format", "json"}, "K");
-        ASSERT_EQ(run.exitCode, 0) << run.err;
-        std::string expected;
-        std::istringstream lines(test.err);
-        for (std::string line; std::getline(lines, line);) {
-            expected += "pathweave: " + (nmea ? "standard input" : "track '" + fixture.track + "'") + " " +
-                        line + "\n";
-        }
-        EXPECT_EQ(run.err, expected);
-        EXPECT_EQ(jsonLines(run.out)[1]["node"], "E") << run.out;
-    }
+    pwtest::ToolRun run =
+        fixture.replay("0,0.9999,2.0\n1,91.5,2.0\n2,1.0,2.0\n1,1.0,2.0\n3,1.0,2.0,80\n4,1.0005,2.0\n",
+                       {"--format", "json"}, "K");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string track = "pathweave: track '" + fixture.track + "' line ";
+    EXPECT_EQ(run.err, track +
+                           "2: latitude 91.5, longitude 2 is no position on Earth; the fix is left out\n" +
+                           track + "4: time 1 is earlier than the fix before it (2); the fix is left out\n" +
+                           track + "5: accuracy 80 m is worse than 50 m; the fix is left out\n");
+    EXPECT_EQ(jsonLines(run.out)[1]["node"], "E") << run.out;
+
+    run = runTool({"replay", fixture.database.path(), "--journey", "K", "-", "--format", "json"},
+                  "$GPRMC,120000.00,A,0059.994,N,00200.000,E,0.0,0.0,010124,,,A*51\n"
+                  "$GPGGA,120001.00,0059.997,N,00200.000,E,1,08,1.0,10.0,M,0.0,M,,*6F\n"
+                  "$GPGGA,120002.00,0100.000,N,00200.000,E,1,08,1.0,10.0,M,0.0,M,,*67\n"
+                  "$GPRMC,120003.00,V,,,,,,,010124,,,N*7B\n"
+                  "$GPRMC,120003.00,A,0100.003,N,00200.000,E,0.5,0.0,010124,,,A*5D\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "pathweave: standard input line 3: the NMEA checksum does not match; the fix is left out\n"
+              "pathweave: standard input line 4: the receiver had no fix; the fix is left out\n");
+    EXPECT_EQ(jsonLines(run.out)[1]["node"], "E") << run.out;
 }
 
 TEST(pathweaveReplay, namesTheFileAndLineOfAMalformedFix) {
