@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace pwtest {
 
@@ -18,13 +19,11 @@ namespace {
 // The command that starts the program: the emulator and its arguments first, on a cross build.
 std::vector<std::string> toolCommand() {
     std::vector<std::string> command;
-    std::string list = PATHWEAVE_TOOL_COMMAND;
-    for (std::string::size_type start = 0; start <= list.size();) {
-        const auto end = std::min(list.find('|', start), list.size());
-        if (end > start) {
-            command.push_back(list.substr(start, end - start));
+    std::istringstream list(PATHWEAVE_TOOL_COMMAND);
+    for (std::string word; std::getline(list, word, '|');) {
+        if (!word.empty()) {
+            command.push_back(word);
         }
-        start = end + 1;
     }
     return command;
 }
