@@ -3,10 +3,9 @@
 
 usage: map_test.py PATHWEAVE [--screenshot FILE]
 
-Two pages of the sample network: MARKET driven along the sample track with the non-journey points
-(replay markers, numbers, screenshot), and every journey of a copy with fence defects put in
-(fences and points per journey, the findings panel). Each page reports what it drew in its
-#self-check element; any console message, any network request or any difference fails the test.
+Two pages of the sample network: MARKET driven along the sample track, and every journey of a copy
+with fence defects put in. Each page reports what it drew in its #self-check element; any console
+message, any network request or any difference from the database fails the test.
 """
 
 import argparse
@@ -100,16 +99,13 @@ def check_defects(pathweave, folder, sample):
     database = "defects.db"
     shutil.copyfile(sample, database)
     with sqlite3.connect(database) as db:
-        db.execute("""UPDATE link_nodes SET
-            BBLATMIN = (SELECT min(BBLATMIN) FROM link_nodes WHERE LINKNODE_ID IN ('MKT02', 'MKT03')),
-            BBLATMAX = (SELECT max(BBLATMAX) FROM link_nodes WHERE LINKNODE_ID IN ('MKT02', 'MKT03')),
-            BBLONGMIN = (SELECT min(BBLONGMIN) FROM link_nodes WHERE LINKNODE_ID IN ('MKT02', 'MKT03')),
-            BBLONGMAX = (SELECT max(BBLONGMAX) FROM link_nodes WHERE LINKNODE_ID IN ('MKT02', 'MKT03'))
-            WHERE LINKNODE_ID = 'MKT02'""")
-        db.execute("UPDATE link_nodes SET BBLATMAX = BBLATMIN WHERE LINKNODE_ID = 'HBR03'")
-        db.execute("UPDATE link_nodes SET BBLATMIN = 0, BBLATMAX = 0, BBLONGMIN = 0, BBLONGMAX = 0 "
-                   "WHERE LINKNODE_ID = 'HRT02'")
-        db.execute("UPDATE attributes SET value = value + 0.01 WHERE id = 'P305' AND symbol = 'LAT'")
+        union = ", ".join(f"{c} = (SELECT {f}({c}) FROM link_nodes WHERE LINKNODE_ID IN ('MKT02', 'MKT03'))"
+                          for f, c in [("min", "BBLATMIN"), ("max", "BBLATMAX"), ("min", "BBLONGMIN"),
+                                       ("max", "BBLONGMAX")])
+        db.executescript(f"""UPDATE link_nodes SET {union} WHERE LINKNODE_ID = 'MKT02';
+            UPDATE link_nodes SET BBLATMAX = BBLATMIN WHERE LINKNODE_ID = 'HBR03';
+            UPDATE link_nodes SET BBLATMIN = 0, BBLATMAX = 0, BBLONGMIN = 0, BBLONGMAX = 0 WHERE LINKNODE_ID = 'HRT02';
+            UPDATE attributes SET value = value + 0.01 WHERE id = 'P305' AND symbol = 'LAT';""")
     page = "defects.html"
     run(pathweave, "map", database, "--non-journey-points", "NJP", "-o", page)
     report = chromium(page, folder, "--dump-dom")
