@@ -52,27 +52,29 @@ def chromium(page, folder, *extra):
     return json.loads(html.unescape(found.group(1))) if found and "--dump-dom" in extra else None
 
 
-def expected_layers(pathweave, database, options):
-    """Fences and points per journey, as the database holds them: distinct link nodes, ROOT left out."""
+def draw(pathweave, folder, database, page, options, *more):
+    """The page's report, and its fences and points per journey as the database holds them (distinct
+    link nodes, ROOT left out); checks the non-journey points and that the page made no request."""
+    run(pathweave, "map", database, *options, *more, "-o", page)
+    report = chromium(page, folder, "--dump-dom")
     model = json.loads(run(pathweave, "dump", database, "--format", "json", *options))
     def count(nodes):
         placed = {n["id"]: n for n in nodes[1:]}
         return {"boxes": sum(n["bounds"]["valid"] for n in placed.values()),
                 "points": sum((n["latitude"], n["longitude"]) != (0, 0) for n in placed.values())}
-    journeys = {j["id"]: count(j["linkNodes"]) for j in model["journeys"]}
-    return journeys, count(model["nonJourneyPoints"]["linkNodes"])
+    points = count(model["nonJourneyPoints"]["linkNodes"])
+    expect(report["nonJourneyPoints"] == points, f"{page}: non-journey points drawn {report['nonJourneyPoints']}")
+    expect(report["requests"] == [], f"{page}: requests {report['requests']}")
+    return report, {j["id"]: count(j["linkNodes"]) for j in model["journeys"]}
 
 
 def check_drive(pathweave, folder, database, screenshot):
     page = "drive.html"
     options = ["--journey", "MARKET", "--non-journey-points", "NJP"]
-    run(pathweave, "map", database, "--track", TRACK, *options, "-o", page)
-    report = chromium(page, folder, "--dump-dom")
-    journeys, points = expected_layers(pathweave, database, options)
+    report, journeys = draw(pathweave, folder, database, page, options, "--track", TRACK)
     drawn = report["journeys"]["MARKET"]
     expect({k: drawn[k] for k in ("boxes", "points")} == journeys["MARKET"], f"MARKET drawn {drawn}")
     expect(drawn["numbers"] == journeys["MARKET"]["points"], f"MARKET numbered {drawn['numbers']}")
-    expect(report["nonJourneyPoints"] == points, f"non-journey points drawn {report['nonJourneyPoints']}")
 
     lines = [json.loads(line) for line in run(pathweave, "replay", database, TRACK, "--format", "json",
                                               *options).splitlines()]
@@ -80,7 +82,6 @@ def check_drive(pathweave, folder, database, screenshot):
     expect(report["events"] == dict(events), f"replay markers {report['events']}, replay says {dict(events)}")
     expect(report["panel"]["events"] == sum(events.values()), f"replay panel {report['panel']['events']}")
     expect(report["layers"].get("track") == 1, "no track line")
-    expect(report["requests"] == [], f"requests {report['requests']}")
 
     shot = os.path.abspath("drive.png")
     chromium(page, folder, "--screenshot=" + shot, "--window-size=1280,800")
@@ -106,16 +107,11 @@ def check_defects(pathweave, folder, sample):
             UPDATE link_nodes SET BBLATMAX = BBLATMIN WHERE LINKNODE_ID = 'HBR03';
             UPDATE link_nodes SET BBLATMIN = 0, BBLATMAX = 0, BBLONGMIN = 0, BBLONGMAX = 0 WHERE LINKNODE_ID = 'HRT02';
             UPDATE attributes SET value = value + 0.01 WHERE id = 'P305' AND symbol = 'LAT';""")
-    page = "defects.html"
-    run(pathweave, "map", database, "--non-journey-points", "NJP", "-o", page)
-    report = chromium(page, folder, "--dump-dom")
-
-    journeys, points = expected_layers(pathweave, database, ["--non-journey-points", "NJP"])
+    report, journeys = draw(pathweave, folder, database, "defects.html", ["--non-journey-points", "NJP"])
     for journey, counts in journeys.items():
         drawn = report["journeys"].get(journey, {})
         expect({k: drawn.get(k) for k in counts} == counts, f"{journey}: drew {drawn}, database {counts}")
     expect(report["panel"]["journeys"] == list(journeys) + ["NJP"], f"journey list {report['panel']['journeys']}")
-    expect(report["nonJourneyPoints"] == points, f"non-journey points drawn {report['nonJourneyPoints']}")
 
     found = json.loads(subprocess.run([pathweave, "check", database, "--non-journey-points", "NJP",
                                        "--format", "json"], capture_output=True, text=True).stdout)
@@ -124,7 +120,6 @@ def check_defects(pathweave, folder, sample):
     expect(len(placed) == 4, f"the check found {placed}")
     expect(sorted(report["panel"]["findings"]) == placed, f"findings panel {report['panel']['findings']}")
     expect(report["layers"].get("finding") == len(placed), f"finding layers {report['layers']}")
-    expect(report["requests"] == [], f"requests {report['requests']}")
 
 
 def main():
