@@ -3,14 +3,11 @@
 #include "support/temp_database.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
-using nlohmann::json;
 using pwtest::runTool;
 using pwtest::TempDatabase;
 
@@ -60,15 +57,6 @@ struct Fixture {
     }
 };
 
-std::vector<json> jsonLines(const std::string& out) {
-    std::vector<json> events;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) {
-        events.push_back(json::parse(line));
-    }
-    return events;
-}
-
 TEST(pathweaveReplay, naiveTabulatesEnteringLeavingAndTheCurrentNode) {
     Fixture fixture;
     const pwtest::ToolRun run =
@@ -101,15 +89,14 @@ TEST(pathweaveReplay, tabulatesTheTrackersEventsOrWritesOneJsonObjectPerEvent) {
 
     run = fixture.replay(northwards(1.0014, 1.0042, 40), {"--format", "json"}, "K");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(jsonLines(run.out),
-              jsonLines(R"({"time":40,"event":"start","journey":"K","entryCue":null,"globalCues":[]}
+    EXPECT_EQ(run.out, R"({"time":40,"event":"start","journey":"K","entryCue":null,"globalCues":[]}
 {"time":48,"event":"skipped","journey":"K","node":"E"}
 {"time":48,"event":"arrived","journey":"K","node":"F","transitionCue":"chime","cues":[]}
 {"time":54,"event":"departed","journey":"K","node":"F"}
 {"time":68,"event":"arrived","journey":"K","node":"G","transitionCue":"chime","cues":[]}
 {"time":68,"event":"completed","journey":"K"}
 {"time":68,"event":"end","journey":"K","exitCue":null,"current":"G","visited":2,"stops":3,"missed":["E"],"repeated":0,"inOrder":true,"fixes":15,"leftOut":0}
-)"));
+)");
 }
 
 TEST(pathweaveReplay, strictFailsWhenAStopIsMissedRepeatedOrOutOfOrder) {
@@ -148,7 +135,7 @@ TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLinesInAFileOrOnStandardInput)
                            "2: latitude 91.5, longitude 2 is no position on Earth; the fix is left out\n" +
                            track + "4: time 1 is earlier than the fix before it (2); the fix is left out\n" +
                            track + "5: accuracy 80 m is worse than 50 m; the fix is left out\n");
-    EXPECT_EQ(jsonLines(run.out)[1]["node"], "E") << run.out;
+    EXPECT_NE(run.out.find(R"("journey":"K","node":"E")"), std::string::npos) << run.out;
 
     run = runTool({"replay", fixture.database.path(), "--journey", "K", "-", "--format", "json"},
                   "$GPRMC,120000.00,A,0059.994,N,00200.000,E,0.0,0.0,010124,,,A*51\n"
@@ -160,7 +147,7 @@ TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLinesInAFileOrOnStandardInput)
     EXPECT_EQ(run.err,
               "pathweave: standard input line 3: the NMEA checksum does not match; the fix is left out\n"
               "pathweave: standard input line 4: the receiver had no fix; the fix is left out\n");
-    EXPECT_EQ(jsonLines(run.out)[1]["node"], "E") << run.out;
+    EXPECT_NE(run.out.find(R"("journey":"K","node":"E")"), std::string::npos) << run.out;
 }
 
 TEST(pathweaveReplay, namesTheFileAndLineOfAMalformedFix) {
