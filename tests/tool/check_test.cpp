@@ -34,20 +34,6 @@ INSERT INTO attributes VALUES ('PA', 'LAT', '1.0001'), ('PA', 'LONG', '1.0001'),
   ('PB', 'long', '1.0011'), ('PC', 'Lat', '1.0021'), ('PC', 'Long', '1.0021');
 )sql";
 
-struct Report {
-    int exitCode = -1;
-    json body;
-    std::string err;
-};
-
-Report checkJson(const std::string& path, const std::string& nonJourneyPoints = "") {
-    const pwtest::ToolRun run =
-        runTool({"check", path, "--format", "json", "--non-journey-points", nonJourneyPoints});
-    Report report{run.exitCode, json::parse(run.out, nullptr, false), run.err};
-    EXPECT_FALSE(report.body.is_discarded()) << "not one JSON document:\n" << run.out;
-    return report;
-}
-
 struct Case {
     const char* name;
     std::string sql;
@@ -185,12 +171,14 @@ TEST(pathweaveCheck, reportsEachProblemUnderItsOwnCode) {
     for (const Case& fixture : cases()) {
         SCOPED_TRACE(fixture.name);
         const TempDatabase database(fixture.sql);
-        const Report report = checkJson(database.path(), fixture.nonJourneyPoints);
-        ASSERT_EQ(report.body["findings"].size(), 1u) << report.body.dump(2);
-        const json& finding = report.body["findings"][0];
+        const pwtest::ToolRun run = runTool(
+            {"check", database.path(), "--format", "json", "--non-journey-points", fixture.nonJourneyPoints});
+        const json body = json::parse(run.out);
+        ASSERT_EQ(body["findings"].size(), 1u) << body.dump(2);
+        const json& finding = body["findings"][0];
         EXPECT_EQ(finding["code"], fixture.code);
         EXPECT_EQ(finding["severity"], fixture.severity);
-        EXPECT_EQ(report.exitCode, fixture.severity == "error" ? 1 : 0);
+        EXPECT_EQ(run.exitCode, fixture.severity == "error" ? 1 : 0);
         std::string examples;
         for (const json& example : finding["examples"]) {
             examples += (examples.empty() ? "" : "\n") + example.get<std::string>();
@@ -208,10 +196,10 @@ TEST(pathweaveCheck, writesTheReportAsTextOrOneJsonObjectWithAtMostTwentyExample
         sql += "INSERT INTO link_nodes VALUES ('N" + std::to_string(i) + "', 'PA', '', 0, 0, 0, 0);";
     }
     const TempDatabase fixture(sql);
-    const Report report = checkJson(fixture.path());
-    EXPECT_EQ(report.exitCode, 1);
-    EXPECT_EQ(report.err, "");
-    const json& body = report.body;
+    const pwtest::ToolRun run = runTool({"check", fixture.path(), "--format", "json"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "");
+    const json body = json::parse(run.out); // one JSON object and nothing else
     ASSERT_EQ(body.size(), 3u);
     EXPECT_EQ(body["database"], fixture.path());
     EXPECT_EQ(body["summary"], (json{{"errors", 1}, {"warnings", 26}, {"infos", 1}}));
