@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <fstream>
 #include <tuple>
 
 namespace {
@@ -32,9 +31,9 @@ INSERT INTO attributes VALUES ('P1', 'LAT', '1.006'), ('P1', 'LONG', '2.005'), (
 )sql";
 
 // The data of `pathweave map`'s page, which loads no script from elsewhere and ends whole.
-json mapPage(std::vector<std::string> options) {
+json mapPage(std::vector<std::string> options, const std::string& input = "") {
     options.insert(options.begin(), "map");
-    const pwtest::ToolRun run = runTool(options);
+    const pwtest::ToolRun run = runTool(options, input);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(run.out.find("<script src") == std::string::npos &&
                 run.out.substr(run.out.rfind("</script>")) == "</script>\n</body>\n</html>\n");
@@ -45,7 +44,7 @@ json mapPage(std::vector<std::string> options) {
 
 TEST(pathweaveMap, storesSharedNodesOnceWithTheChecksFindingsOnThem) {
     const pwtest::TempDatabase fixture(network);
-    const std::string db = fixture.path(), track = fixture.folder() + "/track.csv";
+    const std::string db = fixture.path();
     json page = mapPage({db, "--non-journey-points", "P", "--tiles", "https://t/{z}/{x}/{y}"});
     page.erase("database");
     EXPECT_EQ(page, json::parse(R"({"cues": ["info", "chime"], "nodes": [
@@ -69,8 +68,7 @@ TEST(pathweaveMap, storesSharedNodesOnceWithTheChecksFindingsOnThem) {
     for (int time = 0; time <= 220; time += 5) {
         csv += std::to_string(time) + "," + std::to_string(1.002 + time * 0.0002) + ",2.005\n";
     }
-    std::ofstream(track) << csv;
-    const json onlyA = mapPage({db, "--journey", "A", "--track", track});
+    const json onlyA = mapPage({db, "--journey", "A", "--track", "-"}, csv);
     EXPECT_EQ(onlyA["nodes"], json(page["nodes"].begin(), page["nodes"].begin() + 3));
     EXPECT_EQ(onlyA["journeys"], json::array({page["journeys"][0]}));
     EXPECT_EQ(onlyA["findings"], json::array({page["findings"][1]}));
