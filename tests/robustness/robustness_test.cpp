@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 
 namespace {
 
@@ -111,8 +110,6 @@ TEST_F(AllocationFailure, ofAnyAllocationOfALoadLeavesTheLibraryCleanly) {
                 break;
             }
         }
-        std::cout << path << ": " << nth - 1 << " allocations failed, " << lostLines
-                  << " of them the log's\n";
         EXPECT_GT(nth - 1, path == notADatabase ? 1u : 100u);
         EXPECT_GT(lostLines, 0u);
     }
