@@ -23,8 +23,7 @@ TEST(Csqlite, opensOnlyAnExistingDatabaseAndOnlyForReading) {
     const std::string before = pwtest::readFile(fixture.path());
     const std::string missing = fixture.folder() + "/missing.db", text = fixture.folder() + "/notes.txt";
     std::ofstream(text) << "These are not the pages of an SQLite database, whatever the name says.\n";
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
+    sockaddr_un address{AF_UNIX, {}};
     const std::string socketFile = fixture.folder() + "/socket";
     std::strncpy(address.sun_path, socketFile.c_str(), sizeof address.sun_path - 1);
     const int socketHandle = socket(AF_UNIX, SOCK_STREAM, 0);
