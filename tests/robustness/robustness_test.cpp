@@ -69,16 +69,14 @@ TEST_F(AllocationFailure, ofAnyAllocationOfALoadLeavesTheLibraryCleanly) {
         }
         const Lines expectedLines = capture.lines();
         const sqlite3_int64 sqliteMemory = sqlite3_memory_used();
-        std::size_t nth = 1;
-        std::size_t lostLines = 0;
+        std::size_t nth = 1, lostLines = 0;
         for (;; ++nth) {
             capture.clear();
             const std::size_t live = pwtest::liveAllocations();
             {
                 pw::CCueCollection catalogue;
                 pw::CJourneyCollection network;
-                bool thrown = false;
-                bool failed = false;
+                bool thrown = false, failed = false;
                 {
                     const pwtest::FailNthAllocation failing(nth);
                     try {
