@@ -16,8 +16,7 @@ TEST(CDebugLogStream, handsEachCompleteLineAtFlushToTheSinkOrToStandardErrorFrom
         pwtest::LogCapture capture;
         CDebugLogStream& stream = *CDebug::Main;
         stream.level = 16;
-        stream << "one\ntwo\n"
-               << "three" << std::flush;
+        stream << "one\ntwo\nthree" << std::flush;
         EXPECT_EQ(capture.lines(), (Lines{{16, "one"}, {16, "two"}}));
         stream.level = 2;
         stream << " rest" << std::endl << std::endl;

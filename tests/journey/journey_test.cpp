@@ -1,4 +1,5 @@
 #include "support/log_capture.h"
+#include "support/network.h"
 
 #include <gtest/gtest.h>
 #include <pathweave/journey.h>
@@ -22,6 +23,9 @@ template <typename Owner, typename Vector> Positions at(const Owner& owner, cons
 }
 Positions positionsOf(const CJourney& journey) { return at(journey, journey.linkNodes); }
 Positions positionsOf(const CJourneyCollection& collection) { return at(collection, collection.journeys); }
+std::string describe(const CJourneyCollection& collection) {
+    return pwtest::describe(pw::CCueCollection(), collection);
+}
 
 CJourney journey(const std::string& id, std::initializer_list<const char*> nodeIds,
                  const CCueSubset& cues = {}) {
@@ -33,24 +37,18 @@ CJourney journey(const std::string& id, std::initializer_list<const char*> nodeI
 }
 
 TEST(CLinkNode, holdsThePointsOfAValidBoxEdgesIncludedAndEveryPointOfAnInvalidOne) {
-    const double nan = std::nan(""), below = std::nextafter(10.0, 0.0), above = std::nextafter(5.0, 9.0);
+    const double nan = std::nan("");
     const CBounds box{true, 10.0, -5.0, 20.0, 5.0}, inverted{true, 20.0, 5.0, 10.0, -5.0}, invalid{};
-    const CPoint inside[] = {{10.0, -5.0}, {20.0, 5.0}, {15.0, 0.0}};
-    const CPoint outside[] = {{below, 0.0},
-                              {std::nextafter(20.0, 99.0), 0.0},
-                              {15.0, std::nextafter(-5.0, -9.0)},
-                              {15.0, above},
-                              {nan, 0.0},
-                              {15.0, nan}};
     const auto within = [](const CBounds& bounds, const CPoint& point) {
         return pw::CLinkNode("n", CPoint{}, 0.0, CCueSubset(), nullptr, bounds).WithinBounds(point);
     };
-    for (const CPoint& point : inside) {
-        EXPECT_TRUE(within(box, point) && !within(inverted, point))
-            << point.latitude << "," << point.longitude;
-    }
-    for (const CPoint& point : outside) {
-        EXPECT_TRUE(!within(box, point) && within(invalid, point))
+    // Each coordinate on the lower edge, within and on the upper edge, then just outside each edge, and NaN.
+    const double lat[] = {10.0, 15.0, 20.0, std::nextafter(10.0, 0.0), std::nextafter(20.0, 99.0), nan};
+    const double lon[] = {-5.0, 0.0, 5.0, std::nextafter(-5.0, -9.0), std::nextafter(5.0, 9.0), nan};
+    for (std::size_t i = 0; i < 36; ++i) {
+        const CPoint point{lat[i / 6], lon[i % 6]};
+        const bool inside = i / 6 < 3 && i % 6 < 3;
+        EXPECT_TRUE(within(box, point) == inside && !within(inverted, point) && within(invalid, point))
             << point.latitude << "," << point.longitude;
     }
     EXPECT_TRUE(invalid.latMin == 0.0 && invalid.longMin == 0.0 && invalid.latMax == 0.0 &&
@@ -172,22 +170,17 @@ TEST(CJourneyCollection, insertPutsEveryJourneyOnItsFirstNodeAndCopiesAndMovesKe
         << "a second journey of an id is never found";
     EXPECT_EQ(positionsOf(collection), (Positions{4, 4, 4}));
     collection.SetCurrent("B");
+    EXPECT_EQ(positionsOf(collection.journeys[0]), (Positions{0, 2, 0}));
+    const std::string before = describe(collection);
     const CJourneyCollection copy(collection);
     CJourneyCollection assigned = threeJourneys();
     assigned = copy;
     const CJourneyCollection moved(std::move(collection));
     for (const CJourneyCollection* c : {&copy, &std::as_const(assigned), &moved}) {
-        EXPECT_EQ(positionsOf(*c), (Positions{1, 4, 1}));
-        ASSERT_EQ(c->journeys.size(), 4u);
-        const CJourney& j = c->journeys[0];
-        EXPECT_EQ(positionsOf(j), (Positions{0, 2, 0}));
-        EXPECT_TRUE(j.id == "A" && j.linkNodes.size() == 3u && j.linkNodes[2].id == "a3");
-        EXPECT_TRUE(j.entryCue == &bell && j.exitCue == &bell && j.linkTransitionCue == &bell);
-        EXPECT_TRUE(j.linkDistances && j.order == CJourney::Random);
+        EXPECT_EQ(describe(*c), before);
     }
     // NOLINTNEXTLINE(bugprone-use-after-move): a collection moved from is documented to be empty
-    EXPECT_TRUE(collection.journeys.empty());
-    EXPECT_EQ(positionsOf(collection), (Positions{0, 0, 0}));
+    EXPECT_EQ(describe(collection), "collection at 0,0,0 non-journey points 0\n");
     CJourney source = copy.journeys[0], target = threeJourneys().journeys[1];
     target = std::move(source);
     // NOLINTNEXTLINE(bugprone-use-after-move): a journey moved from is documented to be without nodes

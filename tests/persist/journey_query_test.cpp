@@ -16,8 +16,6 @@ TEST(CJourneyQueries, checkTheColumnsTheReadersNeedByTheirExactNames) {
         {schemaSql(without::Selectable | without::DistanceTransit), 1, 5},
         {schemaSql(without::JourneyColumns | without::BoundingBox), 0, 3},
         {schemaSql(without::LastBoundingBox | without::JourneyLinks), 3, 3},
-        {schemaSql(without::DistanceTransit | without::BoundingBox), 3, 1},
-        {"", 0, 0},
         {"CREATE TABLE journeys (CUES, LINK_TRANSITION_CUE, JOURNEY_TRANSITION_CUE, JOURNEY_ID);"
          "CREATE TABLE links (LINK_ID, LINKNODE_ID1, DISTANCE_TRANSIT);"
          "CREATE TABLE link_nodes (LINKNODE_ID, POINT_ID, CUES);",

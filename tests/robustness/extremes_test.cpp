@@ -39,13 +39,8 @@ TEST_F(Extremes, theCueReaderSplitsAnArgumentTextOfAMillionArguments) {
     EXPECT_TRUE(many.front() == "abcdefghi" && many.back() == "j");
 }
 
-TEST_F(Extremes, theCollectionReaderListsAHundredThousandJourneysOneOfAHundredThousandCues) {
-    open(R"sql(
-INSERT INTO cues SELECT 'c' || i, CASE WHEN i % 10 THEN 'ENTER_TRANSITION' ELSE 'GLOBAL' END, '' FROM n;
-INSERT INTO journeys SELECT 'J' || i, '', '', CASE WHEN i THEN '' ELSE (SELECT group_concat('c' || i) FROM n) END, 1
-  FROM n ORDER BY i;
-)sql");
-    reader->ReadCCueCollection(&catalogue);
+TEST_F(Extremes, theCollectionReaderListsAHundredThousandJourneysInOrder) {
+    open("INSERT INTO journeys SELECT 'J' || i, '', '', '', 1 FROM n ORDER BY i;");
     pw::CJourneyCollection network;
     reader->ReadCJourneyCollection(&network, catalogue, "", "");
     ASSERT_EQ(network.journeys.size(), 100000u);
@@ -56,26 +51,21 @@ INSERT INTO journeys SELECT 'J' || i, '', '', CASE WHEN i THEN '' ELSE (SELECT g
             break;
         }
     }
-    EXPECT_EQ(network.journeys[0].cues.cues.size(), 100000u);
-    EXPECT_EQ(network.journeys[0].entryCue, catalogue.find("c99999"));
-    EXPECT_EQ(catalogue.toCueSubsetGlobal().cues.size(), 10000u);
 }
 
-// A chain of a hundred thousand link nodes, and a ring of them without a start: no recursion deep
-// enough to overflow the stack, and every link node in order.
-TEST_F(Extremes, theJourneyReaderReadsAHundredThousandLinkNodesInOrderAsAChainAndAsARingWithoutAStart) {
+// A chain of a hundred thousand link nodes: no recursion deep enough to overflow the stack, and every
+// link node in order.
+TEST_F(Extremes, theJourneyReaderReadsAHundredThousandLinkNodesInOrder) {
     open(R"sql(
 INSERT INTO link_nodes SELECT 'N' || i, 'P', '', i, i + 1, -1, 1 FROM n;
 INSERT INTO attributes VALUES ('P', 'LAT', '0.5'), ('P', 'LONG', '-0.5');
-INSERT INTO links SELECT 'L' || i, 'N' || i, 'N' || ((i + 1) % 100000), 1 FROM n;
-INSERT INTO Journey_links SELECT 'chain', 'L' || i FROM n WHERE i < 99999 UNION ALL SELECT 'ring', 'L' || i FROM n;
+INSERT INTO links SELECT 'L' || i, 'N' || i, 'N' || (i + 1), 1 FROM n WHERE i < 99999;
+INSERT INTO Journey_links SELECT 'chain', LINK_ID FROM links;
 )sql");
     // As a host does around a load: the database's file lock is taken once, not once per statement.
     const Csqlite::ReadTransaction transaction(*database);
-    pw::CJourney chain("chain", pw::CCueSubset(), nullptr, nullptr, nullptr), ring = chain;
-    ring.id = "ring";
+    pw::CJourney chain("chain", pw::CCueSubset(), nullptr, nullptr, nullptr);
     reader->ReadCJourney(&chain, catalogue);
-    reader->ReadCJourney(&ring, catalogue);
     ASSERT_EQ(chain.linkNodes.size(), 100001u);
     for (std::size_t i = 0; i < 100000; ++i) {
         const pw::CLinkNode& node = chain.linkNodes[i + 1];
@@ -85,7 +75,6 @@ INSERT INTO Journey_links SELECT 'chain', 'L' || i FROM n WHERE i < 99999 UNION 
             break;
         }
     }
-    ASSERT_EQ(ring.linkNodes.size(), 1u);
 }
 
 } // namespace

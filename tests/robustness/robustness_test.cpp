@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 
 namespace {
 
@@ -70,16 +69,14 @@ TEST_F(AllocationFailure, ofAnyAllocationOfALoadLeavesTheLibraryCleanly) {
         }
         const Lines expectedLines = capture.lines();
         const sqlite3_int64 sqliteMemory = sqlite3_memory_used();
-        std::size_t nth = 1;
-        std::size_t lostLines = 0;
+        std::size_t nth = 1, lostLines = 0;
         for (;; ++nth) {
             capture.clear();
             const std::size_t live = pwtest::liveAllocations();
             {
                 pw::CCueCollection catalogue;
                 pw::CJourneyCollection network;
-                bool thrown = false;
-                bool failed = false;
+                bool thrown = false, failed = false;
                 {
                     const pwtest::FailNthAllocation failing(nth);
                     try {
@@ -111,8 +108,6 @@ TEST_F(AllocationFailure, ofAnyAllocationOfALoadLeavesTheLibraryCleanly) {
                 break;
             }
         }
-        std::cout << path << ": " << nth - 1 << " allocations failed, " << lostLines
-                  << " of them the log's\n";
         EXPECT_GT(nth - 1, path == notADatabase ? 1u : 100u);
         EXPECT_GT(lostLines, 0u);
     }

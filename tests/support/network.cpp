@@ -6,16 +6,12 @@
 
 namespace pwtest {
 
-void resetSymbolLists() {
+void loadNetwork(Csqlite& database, pw::CCueCollection& catalogue, pw::CJourneyCollection& network,
+                 const std::string& nonJourneyPointsId) {
     const char* const latitude[] = {"LAT", "lat", "Lat"};
     const char* const longitude[] = {"LONG", "long", "Long"};
     std::copy(latitude, latitude + 3, pw::CPersist::latitudeSymbols);
     std::copy(longitude, longitude + 3, pw::CPersist::longitudeSymbols);
-}
-
-void loadNetwork(Csqlite& database, pw::CCueCollection& catalogue, pw::CJourneyCollection& network,
-                 const std::string& nonJourneyPointsId) {
-    resetSymbolLists();
     pw::CPersist reader(&database);
     reader.ReadCCueCollection(&catalogue);
     reader.ReadCJourneyCollection(&network, catalogue, nonJourneyPointsId, "");

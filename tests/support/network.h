@@ -11,9 +11,6 @@
 
 namespace pwtest {
 
-/// Puts the process-wide latitude and longitude symbol lists back in their first order.
-void resetSymbolLists();
-
 /// Loads as a host does, the symbol lists first put back in their first order: the cue catalogue,
 /// the journey collection with the non-journey points stored under `nonJourneyPointsId` (none when
 /// empty), every ordinary journey's link nodes, then the global cues.
