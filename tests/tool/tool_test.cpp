@@ -147,11 +147,9 @@ TEST(pathweave, readingCommandsLeaveTheDatabaseUnchangedAndFailWhenTheirOutputCa
 
 TEST(pathweave, namesAnUnknownJourneyTheSameWayInEveryCommand) {
     const TempDatabase fixture(network);
-    const std::string track = fixture.folder() + "/track.csv";
-    std::ofstream(track) << "time_s,latitude,longitude\n0,0.15,0.35\n";
     for (const Words& command : std::vector<Words>{{"dump", fixture.path(), "--journey", "NOPE"},
                                                    {"geojson", fixture.path(), "--journey", "NOPE"},
-                                                   {"replay", fixture.path(), "--journey", "NOPE", track}}) {
+                                                   {"replay", fixture.path(), "--journey", "NOPE", "-"}}) {
         const pwtest::ToolRun run = runTool(command);
         EXPECT_EQ(run.exitCode, 1) << command[0];
         EXPECT_EQ(run.err, "pathweave: no journey 'NOPE' in database '" + fixture.path() + "'\n")
