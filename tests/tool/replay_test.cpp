@@ -11,26 +11,18 @@ namespace {
 using pwtest::runTool;
 using pwtest::TempDatabase;
 
-// Journey J runs A -> B -> C -> D northwards; C has no box.
-const std::string network = pwtest::schemaSql() + R"sql(
-INSERT INTO cues VALUES ('welcome', 'JOURNEY_ENTRY_TRANSITION', ''), ('goodbye', 'JOURNEY_EXIT_TRANSITION', ''),
-  ('chime', 'LINK_ENTRY_TRANSITION', ''), ('stop_a', 'ENTER_TRANSITION', ''), ('info', 'SIMPLE', ''),
-  ('doors', 'GLOBAL', '');
-INSERT INTO journeys VALUES ('J', 'welcome', 'chime', 'goodbye', 1);
-INSERT INTO Journey_links VALUES ('J', 'L1'), ('J', 'L2'), ('J', 'L3');
-INSERT INTO links VALUES ('L1', 'A', 'B', 10), ('L2', 'B', 'C', 20), ('L3', 'C', 'D', 5);
-INSERT INTO link_nodes VALUES ('A', 'PA', 'info,stop_a', 1.0, 1.1, 2.0, 2.1), ('B', 'PB', '', 1.2, 1.3, 2.0, 2.1),
-  ('C', 'PC', '', 0, 0, 0, 0), ('D', 'PD', 'info', 1.4, 1.5, 2.0, 2.1);
-)sql";
-
-// Journey K runs north through stops E, F and G, 220 m apart, each in a fence about 45 m across.
+// Journey K runs north through stops E, F and G, 220 m apart, each in a fence about 45 m across,
+// and on to H, which has no fence.
 const std::string street = pwtest::schemaSql() + R"sql(
-INSERT INTO cues VALUES ('chime', 'LINK_ENTRY_TRANSITION', '');
-INSERT INTO journeys VALUES ('K', '', 'chime', '', 1);
-INSERT INTO Journey_links VALUES ('K', 'L1'), ('K', 'L2');
-INSERT INTO links VALUES ('L1', 'E', 'F', 220), ('L2', 'F', 'G', 220);
-INSERT INTO link_nodes VALUES ('E', 'PE', '', 0.9998, 1.0002, 1.9998, 2.0002),
-  ('F', 'PF', '', 1.0018, 1.0022, 1.9998, 2.0002), ('G', 'PG', '', 1.0038, 1.0042, 1.9998, 2.0002);
+INSERT INTO cues VALUES ('welcome', 'JOURNEY_ENTRY_TRANSITION', ''), ('goodbye', 'JOURNEY_EXIT_TRANSITION', ''),
+  ('chime', 'LINK_ENTRY_TRANSITION', ''), ('stop_e', 'ENTER_TRANSITION', ''), ('info', 'SIMPLE', ''),
+  ('doors', 'GLOBAL', '');
+INSERT INTO journeys VALUES ('K', 'welcome', 'chime', 'goodbye', 1);
+INSERT INTO Journey_links VALUES ('K', 'L1'), ('K', 'L2'), ('K', 'L3');
+INSERT INTO links VALUES ('L1', 'E', 'F', 220), ('L2', 'F', 'G', 220), ('L3', 'G', 'H', 5);
+INSERT INTO link_nodes VALUES ('E', 'PE', 'info,stop_e', 0.9998, 1.0002, 1.9998, 2.0002),
+  ('F', 'PF', '', 1.0018, 1.0022, 1.9998, 2.0002), ('G', 'PG', 'info', 1.0038, 1.0042, 1.9998, 2.0002),
+  ('H', 'PH', '', 0, 0, 0, 0);
 )sql";
 
 // A fix every 2 s from latitude `from` to `to` at longitude 2, 11 m/s.
@@ -43,15 +35,12 @@ std::string northwards(double from, double to, double time = 0.0) {
 }
 
 struct Fixture {
-    explicit Fixture(const std::string& sql = network) : database(sql) {}
-
-    TempDatabase database;
+    TempDatabase database{street};
     std::string track = database.folder() + "/track.csv";
 
-    pwtest::ToolRun replay(const std::string& csv, std::vector<std::string> options = {},
-                           const std::string& journey = "J") {
+    pwtest::ToolRun replay(const std::string& csv, std::vector<std::string> options = {}) {
         std::ofstream(track) << csv;
-        std::vector<std::string> words = {"replay", database.path(), "--journey", journey, track};
+        std::vector<std::string> words = {"replay", database.path(), "--journey", "K", track};
         words.insert(words.end(), options.begin(), options.end());
         return runTool(words);
     }
@@ -60,47 +49,48 @@ struct Fixture {
 TEST(pathweaveReplay, naiveTabulatesEnteringLeavingAndTheCurrentNode) {
     Fixture fixture;
     const pwtest::ToolRun run =
-        fixture.replay("time_s,latitude,longitude\n0,1.05,2.05\n5,1.15,2.05\n10,1.25,2.05\n", {"--naive"});
+        fixture.replay("time_s,latitude,longitude\n0,1.0,2.0\n5,1.001,2.0\n10,1.002,2.0\n", {"--naive"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "time  event    node  transition  cues\n"
-                       "   0  start    J     welcome     global: doors\n"
-                       "   0  enter    A     stop_a      info, stop_a\n"
-                       "   0  current  A\n"
-                       "   5  leave    A\n"
-                       "  10  enter    B     chime\n"
-                       "  10  current  B\n"
-                       "  10  end      J     goodbye\n"
-                       "Visited 2 of 3 stops, missed D, in journey order; B is current.\n");
+                       "   0  start    K     welcome     global: doors\n"
+                       "   0  enter    E     stop_e      info, stop_e\n"
+                       "   0  current  E\n"
+                       "   5  leave    E\n"
+                       "  10  enter    F     chime\n"
+                       "  10  current  F\n"
+                       "  10  end      K     goodbye\n"
+                       "Visited 2 of 3 stops, missed G, in journey order; F is current.\n");
 }
 
 TEST(pathweaveReplay, tabulatesTheTrackersEventsOrWritesOneJsonObjectPerEvent) {
-    Fixture fixture(street);
-    pwtest::ToolRun run = fixture.replay("time,lat,lon,accuracy\n" + northwards(0.9994, 1.0026), {}, "K");
+    Fixture fixture;
+    pwtest::ToolRun run = fixture.replay("time,lat,lon,accuracy\n" + northwards(0.9994, 1.0026));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "time  event     node  transition  cues\n"
-                       "   0  start     K\n"
-                       "   8  arrived   E     chime\n"
+                       "   0  start     K     welcome     global: doors\n"
+                       "   8  arrived   E     stop_e      info, stop_e\n"
                        "  14  departed  E\n"
                        "  28  arrived   F     chime\n"
-                       "  32  end       K\n"
+                       "  32  end       K     goodbye\n"
                        "Visited 2 of 3 stops, missed G, in journey order; F is current.\n");
 
-    run = fixture.replay(northwards(1.0014, 1.0042, 40), {"--format", "json"}, "K");
+    run = fixture.replay(northwards(1.0014, 1.0042, 40), {"--format", "json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, R"({"time":40,"event":"start","journey":"K","entryCue":null,"globalCues":[]}
+    EXPECT_EQ(run.out,
+              R"({"time":40,"event":"start","journey":"K","entryCue":"welcome","globalCues":["doors"]}
 {"time":48,"event":"skipped","journey":"K","node":"E"}
 {"time":48,"event":"arrived","journey":"K","node":"F","transitionCue":"chime","cues":[]}
 {"time":54,"event":"departed","journey":"K","node":"F"}
-{"time":68,"event":"arrived","journey":"K","node":"G","transitionCue":"chime","cues":[]}
+{"time":68,"event":"arrived","journey":"K","node":"G","transitionCue":"chime","cues":["info"]}
 {"time":68,"event":"completed","journey":"K"}
-{"time":68,"event":"end","journey":"K","exitCue":null,"current":"G","visited":2,"stops":3,"missed":["E"],"repeated":0,"inOrder":true,"fixes":15,"leftOut":0}
+{"time":68,"event":"end","journey":"K","exitCue":"goodbye","current":"G","visited":2,"stops":3,"missed":["E"],"repeated":0,"inOrder":true,"fixes":15,"leftOut":0}
 )");
 }
 
 TEST(pathweaveReplay, strictFailsWhenAStopIsMissedRepeatedOrOutOfOrder) {
-    Fixture fixture(street);
+    Fixture fixture;
     const struct {
         std::string csv;
         std::vector<std::string> options;
@@ -116,7 +106,7 @@ TEST(pathweaveReplay, strictFailsWhenAStopIsMissedRepeatedOrOutOfOrder) {
         {"0,1.0,2.00019\n1,1.0,2.00021\n2,1.0,2.00019\n", {"--naive"}, 0},
     };
     for (const auto& test : cases) {
-        const pwtest::ToolRun run = fixture.replay(test.csv, test.options, "K");
+        const pwtest::ToolRun run = fixture.replay(test.csv, test.options);
         EXPECT_EQ(run.exitCode, test.exitCode) << test.csv << run.out << run.err;
         EXPECT_EQ(run.err, test.exitCode == 0 ? ""
                                               : "pathweave: the track does not visit every stop of journey "
@@ -125,10 +115,9 @@ TEST(pathweaveReplay, strictFailsWhenAStopIsMissedRepeatedOrOutOfOrder) {
 }
 
 TEST(pathweaveReplay, leavesOutBadFixesNamingTheirLinesInAFileOrOnStandardInput) {
-    Fixture fixture(street);
-    pwtest::ToolRun run =
-        fixture.replay("0,0.9999,2.0\n1,91.5,2.0\n2,1.0,2.0\n1,1.0,2.0\n3,1.0,2.0,80\n4,1.0005,2.0\n",
-                       {"--format", "json"}, "K");
+    Fixture fixture;
+    pwtest::ToolRun run = fixture.replay(
+        "0,0.9999,2.0\n1,91.5,2.0\n2,1.0,2.0\n1,1.0,2.0\n3,1.0,2.0,80\n4,1.0005,2.0\n", {"--format", "json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::string track = "pathweave: track '" + fixture.track + "' line ";
     EXPECT_EQ(run.err, track +
@@ -167,7 +156,7 @@ TEST(pathweaveReplay, namesTheFileAndLineOfAMalformedFix) {
         EXPECT_EQ(run.err, "pathweave: cannot read track '" + fixture.track + "': " + why + "\n");
     }
     const std::string missing = fixture.database.folder() + "/missing.csv";
-    const pwtest::ToolRun run = runTool({"replay", fixture.database.path(), "--journey", "J", missing});
+    const pwtest::ToolRun run = runTool({"replay", fixture.database.path(), "--journey", "K", missing});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "pathweave: cannot read track '" + missing + "': no such file\n");
 }
