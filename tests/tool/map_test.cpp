@@ -5,9 +5,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
-#include <tuple>
-
 namespace {
 
 using nlohmann::json;
@@ -81,29 +78,6 @@ TEST(pathweaveMap, storesSharedNodesOnceWithTheChecksFindingsOnThem) {
         {"time": 145, "event": "completed", "at": [1.031, 2.005]},
         {"time": 200, "event": "departed", "node": 2, "at": [1.042, 2.005]}])"));
     EXPECT_EQ(onlyA["track"]["summary"], "Visited 3 of 3 stops, in journey order; N3 is current.");
-}
-
-TEST(pathweaveMap, refusesWhatItCannotShowAndWritesNothing) {
-    const pwtest::TempDatabase fixture(network);
-    // The track is never read: the command line is refused first.
-    const std::string db = fixture.path(), out = fixture.folder() + "/page.html", track = db + ".csv";
-    const std::string oneJourney = "--track needs exactly one --journey, the journey that the track drives";
-    const std::string noY = "--tiles 'https://t/{z}/{x}.png' has no {y}: give a URL template such as "
-                            "https://tile.example.org/{z}/{x}/{y}.png";
-    const std::string noZ = "no journey 'Z' in database '" + db + "'";
-    const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
-        {{"map", db, "-o", out, "--track", track}, 2, oneJourney},
-        {{"map", db, "-o", out, "--track", track, "--journey", "A", "--journey", "B"}, 2, oneJourney},
-        {{"map", db, "-o", out, "--journey", "A", "--journey", "Z"}, 1, noZ},
-        {{"map", db, "-o", out, "--tiles", "https://t/{z}/{x}.png"}, 2, noY},
-    };
-    for (const auto& [words, exitCode, error] : cases) {
-        const pwtest::ToolRun run = runTool(words);
-        EXPECT_EQ(run.exitCode, exitCode) << run.err;
-        EXPECT_EQ(run.err, "pathweave: " + error + "\n" +
-                               (exitCode == 2 ? "Run 'pathweave help map' for usage.\n" : ""));
-        EXPECT_FALSE(std::filesystem::exists(out));
-    }
 }
 
 } // namespace

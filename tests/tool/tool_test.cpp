@@ -73,7 +73,9 @@ INSERT INTO Journey_links VALUES ('J', 'L0');
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
+// The command line is refused before anything is read: neither x.db nor t.csv exists.
 TEST(pathweave, answersUsageErrorsWithExitCode2AndAHint) {
+    const std::string oneJourney = "--track needs exactly one --journey, the journey that the track drives";
     const std::vector<std::pair<Words, std::string>> cases = {
         {{}, usage("a command is required")},
         {{"chekc", "x.db"}, usage("unknown command 'chekc' (did you mean 'check'?)")},
@@ -84,6 +86,14 @@ TEST(pathweave, answersUsageErrorsWithExitCode2AndAHint) {
         {{"dump", "x.db", "--format", "xml"}, usage("--format must be text or json", "dump")},
         {{"dump", "x.db", "--bogus=1"}, usage("unknown option '--bogus'", "dump")},
         {{"dump", "x.db", "y.db"}, usage("unexpected argument 'y.db'", "dump")},
+        {{"dump", "x.db", "-o", ""},
+         usage("the output file name is empty: give a file name, or - for standard output", "dump")},
+        {{"map", "x.db", "--track", "t.csv"}, usage(oneJourney, "map")},
+        {{"map", "x.db", "--track", "t.csv", "--journey", "A", "--journey", "B"}, usage(oneJourney, "map")},
+        {{"map", "x.db", "--tiles", "https://t/{z}/{x}.png"},
+         usage("--tiles 'https://t/{z}/{x}.png' has no {y}: give a URL template such as "
+               "https://tile.example.org/{z}/{x}/{y}.png",
+               "map")},
     };
     for (const auto& [arguments, err] : cases) {
         const pwtest::ToolRun run = runTool(arguments);
@@ -136,20 +146,18 @@ TEST(pathweave, readingCommandsLeaveTheDatabaseUnchangedAndFailWhenTheirOutputCa
         }
         EXPECT_EQ(files, Words{"network.db"}) << command[0];
     }
-    pwtest::ToolRun run = runTool({"dump", fixture.path(), "-o", fixture.folder()});
+    const pwtest::ToolRun run = runTool({"dump", fixture.path(), "-o", fixture.folder()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "pathweave: cannot write '" + fixture.folder() + "': is a directory\n");
-    run = runTool({"dump", fixture.path(), "-o", ""});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err,
-              usage("the output file name is empty: give a file name, or - for standard output", "dump"));
 }
 
 TEST(pathweave, namesAnUnknownJourneyTheSameWayInEveryCommand) {
     const TempDatabase fixture(network);
-    for (const Words& command : std::vector<Words>{{"dump", fixture.path(), "--journey", "NOPE"},
-                                                   {"geojson", fixture.path(), "--journey", "NOPE"},
-                                                   {"replay", fixture.path(), "--journey", "NOPE", "-"}}) {
+    for (const Words& command :
+         std::vector<Words>{{"dump", fixture.path(), "--journey", "NOPE"},
+                            {"geojson", fixture.path(), "--journey", "NOPE"},
+                            {"map", fixture.path(), "--journey", "J", "--journey", "NOPE"},
+                            {"replay", fixture.path(), "--journey", "NOPE", "-"}}) {
         const pwtest::ToolRun run = runTool(command);
         EXPECT_EQ(run.exitCode, 1) << command[0];
         EXPECT_EQ(run.err, "pathweave: no journey 'NOPE' in database '" + fixture.path() + "'\n")
