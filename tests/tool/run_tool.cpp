@@ -14,22 +14,6 @@
 
 namespace pwtest {
 
-namespace {
-
-// The command that starts the program: the emulator and its arguments first, on a cross build.
-std::vector<std::string> toolCommand() {
-    std::vector<std::string> command;
-    std::istringstream list(PATHWEAVE_TOOL_COMMAND);
-    for (std::string word; std::getline(list, word, '|');) {
-        if (!word.empty()) {
-            command.push_back(word);
-        }
-    }
-    return command;
-}
-
-} // namespace
-
 ToolRun runTool(const std::vector<std::string>& arguments, const std::string& input,
                 const std::string& outTo) {
     const TempDatabase scratch("");
@@ -38,7 +22,14 @@ ToolRun runTool(const std::vector<std::string>& arguments, const std::string& in
     const std::string errPath = scratch.folder() + "/err";
     std::ofstream(inPath, std::ios::binary) << input;
 
-    std::vector<std::string> command = toolCommand();
+    // The command that starts the program: the emulator and its arguments first, on a cross build.
+    std::vector<std::string> command;
+    std::istringstream list(PATHWEAVE_TOOL_COMMAND);
+    for (std::string word; std::getline(list, word, '|');) {
+        if (!word.empty()) {
+            command.push_back(word);
+        }
+    }
     command.insert(command.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : command) {
