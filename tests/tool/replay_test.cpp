@@ -11,13 +11,12 @@ namespace {
 using pwtest::runTool;
 using pwtest::TempDatabase;
 
-// Journey K runs north through stops E, F and G, 220 m apart, each in a fence about 45 m across,
-// and on to H, which has no fence.
+// Journey K, with an entry cue and no exit cue, runs north through stops E, F and G, 220 m apart,
+// each in a fence about 45 m across, and on to H, which has no fence.
 const std::string street = pwtest::schemaSql() + R"sql(
-INSERT INTO cues VALUES ('welcome', 'JOURNEY_ENTRY_TRANSITION', ''), ('goodbye', 'JOURNEY_EXIT_TRANSITION', ''),
-  ('chime', 'LINK_ENTRY_TRANSITION', ''), ('stop_e', 'ENTER_TRANSITION', ''), ('info', 'SIMPLE', ''),
-  ('doors', 'GLOBAL', '');
-INSERT INTO journeys VALUES ('K', 'welcome', 'chime', 'goodbye', 1);
+INSERT INTO cues VALUES ('welcome', 'JOURNEY_ENTRY_TRANSITION', ''), ('chime', 'LINK_ENTRY_TRANSITION', ''),
+  ('stop_e', 'ENTER_TRANSITION', ''), ('info', 'SIMPLE', ''), ('doors', 'GLOBAL', '');
+INSERT INTO journeys VALUES ('K', 'welcome', 'chime', '', 1);
 INSERT INTO Journey_links VALUES ('K', 'L1'), ('K', 'L2'), ('K', 'L3');
 INSERT INTO links VALUES ('L1', 'E', 'F', 220), ('L2', 'F', 'G', 220), ('L3', 'G', 'H', 5);
 INSERT INTO link_nodes VALUES ('E', 'PE', 'info,stop_e', 0.9998, 1.0002, 1.9998, 2.0002),
@@ -59,7 +58,7 @@ TEST(pathweaveReplay, naiveTabulatesEnteringLeavingAndTheCurrentNode) {
                        "   5  leave    E\n"
                        "  10  enter    F     chime\n"
                        "  10  current  F\n"
-                       "  10  end      K     goodbye\n"
+                       "  10  end      K\n"
                        "Visited 2 of 3 stops, missed G, in journey order; F is current.\n");
 }
 
@@ -73,7 +72,7 @@ TEST(pathweaveReplay, tabulatesTheTrackersEventsOrWritesOneJsonObjectPerEvent) {
                        "   8  arrived   E     stop_e      info, stop_e\n"
                        "  14  departed  E\n"
                        "  28  arrived   F     chime\n"
-                       "  32  end       K     goodbye\n"
+                       "  32  end       K\n"
                        "Visited 2 of 3 stops, missed G, in journey order; F is current.\n");
 
     run = fixture.replay(northwards(1.0014, 1.0042, 40), {"--format", "json"});
@@ -85,7 +84,7 @@ TEST(pathweaveReplay, tabulatesTheTrackersEventsOrWritesOneJsonObjectPerEvent) {
 {"time":54,"event":"departed","journey":"K","node":"F"}
 {"time":68,"event":"arrived","journey":"K","node":"G","transitionCue":"chime","cues":["info"]}
 {"time":68,"event":"completed","journey":"K"}
-{"time":68,"event":"end","journey":"K","exitCue":"goodbye","current":"G","visited":2,"stops":3,"missed":["E"],"repeated":0,"inOrder":true,"fixes":15,"leftOut":0}
+{"time":68,"event":"end","journey":"K","exitCue":null,"current":"G","visited":2,"stops":3,"missed":["E"],"repeated":0,"inOrder":true,"fixes":15,"leftOut":0}
 )");
 }
 
