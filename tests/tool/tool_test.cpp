@@ -153,17 +153,19 @@ TEST(pathweave, readingCommandsLeaveTheDatabaseUnchangedAndFailWhenTheirOutputCa
 
 TEST(pathweave, namesAnUnknownJourneyTheSameWayInEveryCommand) {
     const TempDatabase fixture(network);
-    for (const Words& command :
-         std::vector<Words>{{"dump", fixture.path(), "--journey", "NOPE"},
-                            {"geojson", fixture.path(), "--journey", "NOPE"},
-                            {"map", fixture.path(), "--journey", "J", "--journey", "NOPE"},
-                            {"replay", fixture.path(), "--journey", "NOPE", "-"}}) {
+    for (const Words& command : std::vector<Words>{
+             {"dump", fixture.path(), "--journey", "NOPE"},
+             {"geojson", fixture.path(), "--journey", "NOPE"},
+             {"map", fixture.path(), "--journey", "J", "--journey", "NOPE", "-o", fixture.path() + ".html"},
+             {"replay", fixture.path(), "--journey", "NOPE", "-"}}) {
         const pwtest::ToolRun run = runTool(command);
         EXPECT_EQ(run.exitCode, 1) << command[0];
         EXPECT_EQ(run.err, "pathweave: no journey 'NOPE' in database '" + fixture.path() + "'\n")
             << command[0];
         EXPECT_EQ(run.out, "") << command[0];
     }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fixture.folder()), {}), 1)
+        << "map left a file";
 }
 
 TEST(pathweave, passesTheLibrarysLinesOnWholeAndCollapsesRepeats) {
