@@ -108,19 +108,4 @@ bool shapeInto(const std::string& sql, ShapeBuffers& into) {
     return true;
 }
 
-std::optional<StatementShape> shapeOf(const std::string& sql) {
-    ShapeBuffers buffers;
-    if (!shapeInto(sql, buffers)) {
-        return std::nullopt;
-    }
-    StatementShape shape;
-    shape.text = std::move(buffers.text);
-    std::size_t start = 0;
-    for (const std::size_t end : buffers.literalEnds) {
-        shape.literals.push_back(buffers.literalBytes.substr(start, end - start));
-        start = end;
-    }
-    return shape;
-}
-
 } // namespace csqlite
