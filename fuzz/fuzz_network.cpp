@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 
 namespace pwfuzz {
 
@@ -148,13 +147,6 @@ void loadLikeAHost(const std::string& path) {
         }
     }
     const std::string before = pwtest::describe(catalogue, network);
-    if (network.journeys.size() > 1) {
-        // One journey's graph and dump.
-        CGraphSorter graph = pw::CPersist(&database).GetCGraphSorter(network.journeys[1].id);
-        check(graph.Sort().front()->nodeId == "ROOT", "a sorted graph does not start at ROOT");
-        std::ostringstream dump;
-        graph.write_to_stream(dump);
-    }
     const pw::CJourneyCollection copy(network), moved(std::move(network));
     check(pwtest::describe(catalogue, copy) == before && pwtest::describe(catalogue, moved) == before,
           "a copy or a move changed the model");

@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -35,8 +34,6 @@ std::string usage(const std::string& message, const std::string& command = "") {
 TEST(pathweave, refusesWhatIsNoNetworkDatabaseWithExitCode3) {
     const TempDatabase empty("");
     const std::string missing = empty.folder() + "/missing.db";
-    const std::string text = empty.folder() + "/notes.txt";
-    std::ofstream(text) << "just some words, and not an SQLite database at all\n";
     const TempDatabase broken(pwtest::schemaSql(pwtest::without::Cues | pwtest::without::JourneyColumns));
     const TempDatabase endless(pwtest::schemaSql() + R"sql(
 ALTER TABLE links RENAME TO stored_links;
@@ -47,8 +44,6 @@ INSERT INTO Journey_links VALUES ('J', 'L0');
 )sql");
     const std::vector<std::pair<std::string, std::string>> cases = {
         {missing, "cannot open database '" + missing + "': no such file"},
-        {empty.folder(), "cannot open database '" + empty.folder() + "': is a directory"},
-        {text, "cannot open database '" + text + "': file is not a database"},
         {empty.path(),
          "not a network database '" + empty.path() +
              "': it has none of the tables cues, journeys, Journey_links, links, link_nodes and "
@@ -240,10 +235,6 @@ TEST(pathweaveSample, writesASampleNetworkThatChecksCleanOnlyToANewFile) {
     const std::string path = scratch.folder() + "/sample.db";
     pwtest::ToolRun run = runTool({"sample", "-o", path});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    run = runTool({"info", path, "--non-journey-points", "NJP"});
-    EXPECT_NE(run.out.find("journeys: 4 in the table, 3 listed, and the non-journey points"),
-              std::string::npos)
-        << run.out;
     run = runTool({"check", path, "--non-journey-points", "NJP"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, path + ": 0 errors, 0 warnings, 0 infos\n");
