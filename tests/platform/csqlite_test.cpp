@@ -168,6 +168,10 @@ TEST(CsqliteStatementCache, lendsAStatementToOneCursorAtATime) {
     const TempDatabase fixture(
         "CREATE TABLE t (id, value); INSERT INTO t VALUES ('a', 1), ('a', 2), ('b', 3);");
     Csqlite db(fixture.path());
+    // The outer cursor's shape read once, then pushed out of the four recent ones: found by its shape.
+    for (const char* column : {"value", "id", "rowid", "value + 1", "value * 2"}) {
+        Csqlite::CsqliteQuerySelect(std::string("select ") + column + " from t where id = 'a';", db).Step();
+    }
     Csqlite::CsqliteQuerySelect outer("select value from t where id = 'a';", db);
     ASSERT_TRUE(outer.Step());
     {
