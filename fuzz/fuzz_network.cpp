@@ -72,11 +72,7 @@ void check(bool condition, const char* what) {
 const std::string& databasePath() {
     static const struct Scratch {
         Scratch() {
-            const char* base = std::getenv("TMPDIR");
-            folder = std::string(base && *base                   ? base
-                                 : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
-                                                                 : "/tmp") +
-                     "/pathweave-fuzz-XXXXXX";
+            folder = (std::filesystem::temp_directory_path() / "pathweave-fuzz-XXXXXX").string();
             check(mkdtemp(folder.data()) != nullptr, "no scratch folder can be made");
             file = folder + "/network.db";
         }

@@ -13,6 +13,8 @@ targets=("$@")
 [ $# -gt 0 ] || targets=(load_sql gtfs_feed)
 cmake --workflow --preset fuzz
 build=build/fuzz/fuzz
+# Each input makes a database file: in memory where that can be.
+if [ -w /dev/shm ]; then export TMPDIR="${TMPDIR:-/dev/shm}"; fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 status=0

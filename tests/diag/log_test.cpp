@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <pathweave/cue.h>
 
+#include <cerrno>
 #include <ios>
 #include <stdexcept>
 
@@ -51,7 +52,10 @@ TEST(writeLine, writesThePiecesAsTheStreamWouldAndLocksTheLineEndOfASharedStream
     pthread_mutex_unlock(shared);
     EXPECT_EQ(capture.lines(), (Lines{{8, "A::b: phrase: id:2.5 n=3"}, {2, "A::b: empty:" + longer + "!"}}));
 
-    CDebug::SetLineSink([](int32_t, const std::string&) { throw std::runtime_error("sink failed"); });
+    CDebug::SetLineSink([shared](int32_t, const std::string&) {
+        EXPECT_EQ(pthread_mutex_trylock(shared), EBUSY) << "the line end ran without the mutex";
+        throw std::runtime_error("sink failed");
+    });
     CDebug::Main->exceptions(std::ios::badbit);
     EXPECT_THROW(pw::diag::writeLine(8, "doomed"), std::exception);
     CDebug::Main->exceptions(std::ios::goodbit);

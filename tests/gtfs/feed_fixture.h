@@ -5,10 +5,9 @@
 
 #include "support/temp_database.h"
 
+#include <csqlite/Csqlite.h>
 #include <gtest/gtest.h>
 #include <pathweave/gtfs/import.h>
-
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -21,15 +20,13 @@ inline std::string example(const std::string& name) { return readFile(PATHWEAVE_
 
 /// The values of the first column of the rows that `sql` selects from `database`.
 inline std::vector<std::string> rows(const std::string& database, const std::string& sql) {
+    const Csqlite db(database);
+    Csqlite::CsqliteQuerySelect cursor(sql, db);
+    EXPECT_TRUE(cursor.valid) << cursor.errorMessage;
     std::vector<std::string> result;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    const auto add = [](void* to, int, char** values, char**) {
-        static_cast<std::vector<std::string>*>(to)->push_back(values[0] != nullptr ? values[0] : "NULL");
-        return 0;
-    };
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), add, &result, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
+    while (cursor.Step()) {
+        result.push_back(cursor.GetColumnAsString(0, "NULL"));
+    }
     return result;
 }
 

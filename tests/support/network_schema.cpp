@@ -24,10 +24,7 @@ std::string schemaSql(unsigned missing) {
     if (has(without::Cues)) {
         sql += "CREATE TABLE cues (cue_id TEXT, cue_type TEXT, cue_arguments TEXT);\n";
     }
-    if (has(without::Attributes)) {
-        sql += "CREATE TABLE attributes (id TEXT, symbol TEXT, value TEXT);\n";
-    }
-    return sql;
+    return sql + "CREATE TABLE attributes (id TEXT, symbol TEXT, value TEXT);\n";
 }
 
 } // namespace pwtest

@@ -13,7 +13,6 @@ constexpr unsigned LastBoundingBox = 8; ///< BBLONGMAX only, keeping the other t
 constexpr unsigned JourneyColumns = 16; ///< every required column of journeys but JOURNEY_ID
 constexpr unsigned JourneyLinks = 32;   ///< the table Journey_links
 constexpr unsigned Cues = 64;           ///< the table cues
-constexpr unsigned Attributes = 128;    ///< the table attributes
 } // namespace without
 
 /// The CREATE TABLE statements of a network database, less the parts named in `missing`.

@@ -14,8 +14,7 @@ namespace pwtest {
 namespace {
 
 std::string makeTempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string name = std::string(base && *base ? base : "/tmp") + "/pathweave-test-XXXXXX";
+    std::string name = (std::filesystem::temp_directory_path() / "pathweave-test-XXXXXX").string();
     if (mkdtemp(name.data()) == nullptr) {
         ADD_FAILURE() << "cannot make a temporary folder " << name;
     }

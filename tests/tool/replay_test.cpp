@@ -10,6 +10,7 @@ namespace {
 
 using pwtest::runTool;
 using pwtest::TempDatabase;
+using pwtest::ToolRun;
 
 // Journey K, with an entry cue and no exit cue, runs north through stops E, F and G, 220 m apart,
 // each in a fence about 45 m across, and on to H, which has no fence.
@@ -149,15 +150,12 @@ TEST(pathweaveReplay, namesTheFileAndLineOfAMalformedFix) {
         {"0,1.05,2.05\ntime_s,latitude,longitude\n", "line 2: time 'time_s' is not a finite number"},
     };
     for (const auto& [csv, why] : cases) {
-        const pwtest::ToolRun run = fixture.replay(csv);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err, "pathweave: cannot read track '" + fixture.track + "': " + why + "\n");
+        EXPECT_EQ(fixture.replay(csv),
+                  (ToolRun{1, "", "pathweave: cannot read track '" + fixture.track + "': " + why + "\n"}));
     }
     const std::string missing = fixture.database.folder() + "/missing.csv";
-    const pwtest::ToolRun run = runTool({"replay", fixture.database.path(), "--journey", "K", missing});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "pathweave: cannot read track '" + missing + "': no such file\n");
+    EXPECT_EQ(runTool({"replay", fixture.database.path(), "--journey", "K", missing}),
+              (ToolRun{1, "", "pathweave: cannot read track '" + missing + "': no such file\n"}));
 }
 
 // The summary counts each stop reached, repeated or missed, and tells whether the order held.

@@ -59,4 +59,8 @@ ToolRun runTool(const std::vector<std::string>& arguments, const std::string& in
     return run;
 }
 
+void PrintTo(const ToolRun& run, std::ostream* out) {
+    *out << "exit " << run.exitCode << ", out \"" << run.out << "\", err \"" << run.err << '"';
+}
+
 } // namespace pwtest

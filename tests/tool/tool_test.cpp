@@ -12,6 +12,7 @@ namespace {
 using nlohmann::json;
 using pwtest::runTool;
 using pwtest::TempDatabase;
+using pwtest::ToolRun;
 using Words = std::vector<std::string>;
 
 // A network of one journey J (A -> B) with the non-journey points P (X -> Y).
@@ -58,11 +59,7 @@ INSERT INTO Journey_links VALUES ('J', 'L0');
     };
     for (const char* command : {"info", "dump", "geojson"}) {
         for (const auto& [path, why] : cases) {
-            SCOPED_TRACE(std::string(command) + " " + path);
-            const pwtest::ToolRun run = runTool({command, path});
-            EXPECT_EQ(run.exitCode, 3);
-            EXPECT_EQ(run.err, "pathweave: " + why + '\n');
-            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(runTool({command, path}), (ToolRun{3, "", "pathweave: " + why + '\n'})) << command;
         }
     }
     EXPECT_FALSE(std::filesystem::exists(missing));
@@ -91,9 +88,7 @@ TEST(pathweave, answersUsageErrorsWithExitCode2AndAHint) {
                "map")},
     };
     for (const auto& [arguments, err] : cases) {
-        const pwtest::ToolRun run = runTool(arguments);
-        EXPECT_EQ(run.exitCode, 2) << err;
-        EXPECT_EQ(run.err, err);
+        EXPECT_EQ(runTool(arguments), (ToolRun{2, "", err}));
     }
 }
 
@@ -124,9 +119,8 @@ TEST(pathweave, readingCommandsLeaveTheDatabaseUnchangedAndFailWhenTheirOutputCa
                                                    {"check", fixture.path(), "--format", "json"}}) {
         const pwtest::ToolRun run = runTool(command);
         EXPECT_NE(run.exitCode, 3) << command[0] << ": " << run.err;
-        const pwtest::ToolRun full = runTool(command, "", "/dev/full");
-        EXPECT_EQ(full.exitCode, 1) << command[0];
-        EXPECT_EQ(full.err, "pathweave: cannot write the output: no space left on device\n") << command[0];
+        EXPECT_EQ(runTool(command, "", "/dev/full"),
+                  (ToolRun{1, "", "pathweave: cannot write the output: no space left on device\n"}));
         if (command[0] != "info") { // which times the load
             const std::string file = scratch.folder() + "/" + command[0] + ".out";
             Words toFile = command;
@@ -141,9 +135,8 @@ TEST(pathweave, readingCommandsLeaveTheDatabaseUnchangedAndFailWhenTheirOutputCa
         }
         EXPECT_EQ(files, Words{"network.db"}) << command[0];
     }
-    const pwtest::ToolRun run = runTool({"dump", fixture.path(), "-o", fixture.folder()});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "pathweave: cannot write '" + fixture.folder() + "': is a directory\n");
+    EXPECT_EQ(runTool({"dump", fixture.path(), "-o", fixture.folder()}),
+              (ToolRun{1, "", "pathweave: cannot write '" + fixture.folder() + "': is a directory\n"}));
 }
 
 TEST(pathweave, namesAnUnknownJourneyTheSameWayInEveryCommand) {
@@ -153,11 +146,8 @@ TEST(pathweave, namesAnUnknownJourneyTheSameWayInEveryCommand) {
              {"geojson", fixture.path(), "--journey", "NOPE"},
              {"map", fixture.path(), "--journey", "J", "--journey", "NOPE", "-o", fixture.path() + ".html"},
              {"replay", fixture.path(), "--journey", "NOPE", "-"}}) {
-        const pwtest::ToolRun run = runTool(command);
-        EXPECT_EQ(run.exitCode, 1) << command[0];
-        EXPECT_EQ(run.err, "pathweave: no journey 'NOPE' in database '" + fixture.path() + "'\n")
-            << command[0];
-        EXPECT_EQ(run.out, "") << command[0];
+        EXPECT_EQ(runTool(command),
+                  (ToolRun{1, "", "pathweave: no journey 'NOPE' in database '" + fixture.path() + "'\n"}));
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fixture.folder()), {}), 1)
         << "map left a file";
@@ -247,9 +237,8 @@ TEST(pathweaveSample, writesASampleNetworkThatChecksCleanOnlyToANewFile) {
         {"", 2, "the output file name is empty: give the name of the database to write"},
     };
     for (const auto& [target, code, why] : refused) {
-        run = runTool({"sample", "-o", target});
-        EXPECT_EQ(run.exitCode, code);
-        EXPECT_EQ(run.err, code == 2 ? usage(why, "sample") : "pathweave: " + why + '\n');
+        EXPECT_EQ(runTool({"sample", "-o", target}),
+                  (ToolRun{code, "", code == 2 ? usage(why, "sample") : "pathweave: " + why + '\n'}));
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.folder()), {}), 2);
 }

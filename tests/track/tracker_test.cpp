@@ -79,6 +79,9 @@ std::vector<Point> operator+(std::vector<Point> first, const std::vector<Point>&
 
 TEST(Tracker, reportsEachStopOnceInOrder) {
     const std::vector<Stop> line = {{"A", 0, 0}, {"B", 200, 0}, {"C", 400, 0}};
+    // A track along a fence's edge, in and out of it every fix.
+    const std::vector<Point> alongAnEdge = {{0, 0, 19},  {1, 5, 21},  {2, 10, 19}, {3, 15, 22},
+                                            {4, 20, 19}, {5, 25, 23}, {6, 60, 0},  {9, 70, 0}};
     const struct {
         std::vector<Stop> stops;
         std::vector<Point> track;
@@ -87,10 +90,7 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
         Tracker::Start start = Tracker::Start::FirstNode;
         pw::track::Rules rules = pw::track::Rules();
     } cases[] = {
-        // A track along a fence's edge, in and out of it every fix.
-        {line,
-         {{0, 0, 19}, {1, 5, 21}, {2, 10, 19}, {3, 15, 22}, {4, 20, 19}, {5, 25, 23}, {6, 60, 0}, {9, 70, 0}},
-         "1 arrived A, 9 departed A"},
+        {line, alongAnEdge, "1 arrived A, 9 departed A"},
         // Overlapping fences, stood in the overlap: the next one first, then the other.
         {{{"A", 0, 0}, {"B", 6, 0}},
          {{0, 3, 0}, {1, 3, 0}, {2, 3, 0}, {3, 3, 0}, {4, 3, 0}, {5, 3, 0}},
@@ -130,11 +130,7 @@ TEST(Tracker, reportsEachStopOnceInOrder) {
          path(0, {{-30, 0}, {100, 0}}) + path(60, {{500, 0}, {650, 0}}),
          "3 arrived A, 10 departed A, 60 passed B, 60 passed C, 70 arrived D, 70 completed"},
         // Rules out of range work as the defaults: the track along a fence's edge again.
-        {line,
-         {{0, 0, 19}, {1, 5, 21}, {2, 10, 19}, {3, 15, 22}, {4, 20, 19}, {5, 25, 23}, {6, 60, 0}, {9, 70, 0}},
-         "1 arrived A, 9 departed A",
-         pw::CJourney::Standard,
-         Tracker::Start::FirstNode,
+        {line, alongAnEdge, "1 arrived A, 9 departed A", pw::CJourney::Standard, Tracker::Start::FirstNode,
          pw::track::Rules{0, std::nan(""), -1.0, std::nan(""), 0}},
     };
     for (const auto& test : cases) {
