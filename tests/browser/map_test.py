@@ -1,18 +1,15 @@
 #!/usr/bin/env python3
-"""Loads pages of `pathweave map` in headless Chromium and checks what they drew against the database.
-
-usage: map_test.py PATHWEAVE [--screenshot FILE]
-
-Two pages of the sample network: MARKET driven along the sample track, and every journey of a copy
-with fence defects put in. Each page reports what it drew in its #self-check element; any console
-message, any network request or any difference from the database fails the test.
-"""
+"""usage: map_test.py PATHWEAVE [--screenshot FILE]: two pages of `pathweave map` of the sample network
+in headless Chromium, MARKET driven along the sample track and every journey of a copy with fence
+defects put in. Each page reports what it drew in its #self-check element; any console message,
+network request or difference from the database fails the test."""
 
 import argparse
 import collections
 import html
 import json
 import os
+import pathlib
 import re
 import shutil
 import sqlite3
@@ -85,8 +82,7 @@ def check_drive(pathweave, folder, database, screenshot):
 
     shot = os.path.abspath("drive.png")
     chromium(page, folder, "--screenshot=" + shot, "--window-size=1280,800")
-    with open(shot, "rb") as image:
-        header = image.read(24)
+    header = pathlib.Path(shot).read_bytes()[:24]
     size = (int.from_bytes(header[16:20], "big"), int.from_bytes(header[20:24], "big"))
     expect(header.startswith(b"\x89PNG") and size == (1280, 800), f"screenshot {size}")
     expect(os.path.getsize(shot) > 20000, "the screenshot is nearly blank")

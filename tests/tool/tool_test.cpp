@@ -98,8 +98,7 @@ TEST(pathweave, showsHelpForTheProgramAndEachCommand) {
     for (const std::string command :
          {"info", "dump", "check", "index", "replay", "geojson", "map", "sample", "demo"}) {
         const pwtest::ToolRun run = runTool({"help", command});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, runTool({command, "--help"}).out);
+        EXPECT_EQ(run, (ToolRun{0, runTool({command, "--help"}).out, ""}));
         for (const std::string& part :
              Words{"Usage: pathweave " + command, "--log-level N", "\nExamples:\n  pathweave " + command,
                    "\nExit codes:\n  0  success\n"}) {
@@ -122,18 +121,14 @@ TEST(pathweave, readingCommandsLeaveTheDatabaseUnchangedAndFailWhenTheirOutputCa
         EXPECT_EQ(runTool(command, "", "/dev/full"),
                   (ToolRun{1, "", "pathweave: cannot write the output: no space left on device\n"}));
         if (command[0] != "info") { // which times the load
-            const std::string file = scratch.folder() + "/" + command[0] + ".out";
             Words toFile = command;
-            toFile.insert(toFile.end(), {"-o", file});
-            EXPECT_EQ(runTool(toFile).exitCode, run.exitCode);
-            EXPECT_EQ(pwtest::readFile(file), run.out) << command[0];
+            toFile.insert(toFile.end(), {"-o", scratch.folder() + "/out"});
+            EXPECT_EQ(runTool(toFile), (ToolRun{run.exitCode, "", run.err}));
+            EXPECT_EQ(pwtest::readFile(scratch.folder() + "/out"), run.out) << command[0];
         }
         EXPECT_EQ(pwtest::readFile(fixture.path()), before) << command[0] << " changed the database";
-        std::vector<std::string> files;
-        for (const auto& entry : std::filesystem::directory_iterator(fixture.folder())) {
-            files.push_back(entry.path().filename());
-        }
-        EXPECT_EQ(files, Words{"network.db"}) << command[0];
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(fixture.folder()), {}), 1)
+            << command[0] << " left a file beside the database";
     }
     EXPECT_EQ(runTool({"dump", fixture.path(), "-o", fixture.folder()}),
               (ToolRun{1, "", "pathweave: cannot write '" + fixture.folder() + "': is a directory\n"}));
@@ -223,11 +218,9 @@ TEST(pathweaveInfo, countsTheNetworkAndNamesTheLikelyNonJourneyPoints) {
 TEST(pathweaveSample, writesASampleNetworkThatChecksCleanOnlyToANewFile) {
     const TempDatabase scratch("");
     const std::string path = scratch.folder() + "/sample.db";
-    pwtest::ToolRun run = runTool({"sample", "-o", path});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    run = runTool({"check", path, "--non-journey-points", "NJP"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, path + ": 0 errors, 0 warnings, 0 infos\n");
+    ASSERT_EQ(runTool({"sample", "-o", path}), (ToolRun{0, "", ""}));
+    EXPECT_EQ(runTool({"check", path, "--non-journey-points", "NJP"}),
+              (ToolRun{0, path + ": 0 errors, 0 warnings, 0 infos\n", ""}));
     const std::vector<std::tuple<std::string, int, std::string>> refused = {
         {scratch.path(), 1, "will not overwrite '" + scratch.path() + "': the file exists"},
         {scratch.folder(), 1, "will not overwrite '" + scratch.folder() + "': it is a directory"},
