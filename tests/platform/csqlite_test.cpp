@@ -147,7 +147,7 @@ TEST(CsqliteStatementCache, readsExactlyWhatPreparingTheTextReadsAndCompilesEach
          {"'%' and symbol='_';", "'P''1' and symbol='LAT';", "'P''1' and symbol='';", "'PA';", "'PA'",
           "'P''1' and symbol='LAT'", "'PA' and symbol='LAT' order by value;", "'PA' or id = 'PB';",
           "'PA' -- and symbol='LAT';", "'PA' /* */ and symbol='LAT';", "? and symbol='LAT';",
-          "'PA' and symbol=:s;", "'unterminated;", "'PA'; select 1;", "'PA' collate nocase;"}) {
+          "'PA' and symbol=:s;", "'unterminated;", "'PA' 'open", "'PA'; select 1;", "'PA' collate nocase;"}) {
         statements.push_back(lookup + odd);
     }
     statements.insert(statements.end(), {"select * from links;", "select value from nowhere where id = 'PA';",
